@@ -1,0 +1,43 @@
+# Sourced by the scripts that run Windows programs: a project-local Wine prefix with the ANSI code
+# page 936, no Mono or Gecko prompts, and an Xvfb display the caller starts and stops itself.
+quillmere_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+export WINEPREFIX="${QUILLMERE_WINEPREFIX:-$quillmere_root/.wine-prefix}"
+export WINEARCH=win64
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEDEBUG="${WINEDEBUG:--all}"
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+
+# Starts Xvfb on a free display unless DISPLAY already answers; remembers the pid it started.
+wine_display_start() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo -display "$DISPLAY" >/dev/null 2>&1; then return 0; fi
+  local n=91
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  QUILLMERE_XVFB_PID=$!
+  export DISPLAY=":$n"
+  local i
+  for i in $(seq 1 100); do
+    xdpyinfo -display "$DISPLAY" >/dev/null 2>&1 && break
+    sleep 0.1
+  done
+}
+
+# Makes the prefix once, then keeps one wineserver alive for the session so that each program
+# starts in a fraction of a second.
+wine_prefix_start() {
+  mkdir -p "$WINEPREFIX"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1 || true
+    wineserver -w
+  fi
+  wineserver -p >/dev/null 2>&1 || true
+}
+
+wine_session_stop() {
+  wineserver -k >/dev/null 2>&1 || true
+  if [ -n "${QUILLMERE_XVFB_PID:-}" ]; then
+    kill "$QUILLMERE_XVFB_PID" 2>/dev/null || true
+    wait "$QUILLMERE_XVFB_PID" 2>/dev/null || true
+    QUILLMERE_XVFB_PID=
+  fi
+}
