@@ -1,0 +1,142 @@
+#include "imaging/decode/PictureDecoder.h"
+
+#include "imaging/decode/DecoderParts.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+namespace imaging {
+namespace {
+
+using detail::ByteView;
+using detail::RowSink;
+
+DecodeStatus CheckSize(uint32_t width, uint32_t height, const DecodeLimits& limits) {
+  if (width == 0 || height == 0) return DecodeStatus::Corrupt;
+  if (width > limits.maxSide || height > limits.maxSide) return DecodeStatus::TooLarge;
+  return DecodeStatus::Ok;
+}
+
+class PictureSink final : public RowSink {
+ public:
+  explicit PictureSink(const DecodeLimits& limits) : limits_(limits) {}
+
+  DecodeStatus Start(uint32_t width, uint32_t height) override {
+    const DecodeStatus sized = CheckSize(width, height, limits_);
+    if (sized != DecodeStatus::Ok) return sized;
+    const uint64_t pixels = uint64_t{width} * height;
+    if (pixels > limits_.maxPixels || pixels > SIZE_MAX / 4) return DecodeStatus::TooLarge;
+    try {
+      bgra_.assign(static_cast<size_t>(pixels) * 4, 0);
+    } catch (const std::bad_alloc&) {
+      return DecodeStatus::TooLarge;
+    }
+    stride_ = size_t{width} * 4;
+    width_ = width;
+    height_ = height;
+    return DecodeStatus::Ok;
+  }
+  uint8_t* Row(uint32_t y) override { return bgra_.data() + stride_ * y; }
+  const DecodeLimits& Limits() const override { return limits_; }
+
+  void MoveInto(DecodedPicture& picture) {
+    picture.width = width_;
+    picture.height = height_;
+    picture.bgra = std::move(bgra_);
+  }
+
+ private:
+  const DecodeLimits& limits_;
+  std::vector<uint8_t> bgra_;
+  size_t stride_ = 0;
+  uint32_t width_ = 0;
+  uint32_t height_ = 0;
+};
+
+// Enough scratch rows for any decoder that writes several rows per step (libjpeg's merged
+// upsampling writes two).
+constexpr uint32_t kScratchRows = 4;
+
+class CheckSink final : public RowSink {
+ public:
+  explicit CheckSink(const DecodeLimits& limits) : limits_(limits) {}
+
+  DecodeStatus Start(uint32_t width, uint32_t height) override {
+    const DecodeStatus sized = CheckSize(width, height, limits_);
+    if (sized != DecodeStatus::Ok) return sized;
+    stride_ = size_t{width} * 4;
+    try {
+      rows_.assign(stride_ * kScratchRows, 0);
+    } catch (const std::bad_alloc&) {
+      return DecodeStatus::TooLarge;
+    }
+    return DecodeStatus::Ok;
+  }
+  uint8_t* Row(uint32_t y) override { return rows_.data() + stride_ * (y % kScratchRows); }
+  const DecodeLimits& Limits() const override { return limits_; }
+
+ private:
+  const DecodeLimits& limits_;
+  std::vector<uint8_t> rows_;
+  size_t stride_ = 0;
+};
+
+DecodeStatus DecodeFormat(PictureFormat format, ByteView file, RowSink& sink) {
+  switch (format) {
+    case PictureFormat::Bmp: return detail::DecodeBmp(file, sink);
+    case PictureFormat::Jpeg: return detail::DecodeJpeg(file, sink);
+    case PictureFormat::Png: return detail::DecodePng(file, sink);
+    case PictureFormat::Ico:
+    case PictureFormat::Cur: return detail::DecodeIcon(file, sink);
+    case PictureFormat::Gif: return detail::DecodeGif(file, sink);
+    case PictureFormat::Pcx: return detail::DecodePcx(file, sink);
+    case PictureFormat::Unknown: break;
+  }
+  return DecodeStatus::NotAPicture;
+}
+
+}  // namespace
+
+PictureFormat DetectPictureFormat(const uint8_t* d, size_t size) {
+  if (d == nullptr || size < 8) return PictureFormat::Unknown;
+  const unsigned count = d[4] | d[5] << 8;
+  if (d[0] == 0x42 && d[1] == 0x4D) return PictureFormat::Bmp;
+  if (d[0] == 0xFF && d[1] == 0xD8) return PictureFormat::Jpeg;
+  if (d[0] == 0x89 && d[1] == 0x50 && d[2] == 0x4E && d[3] == 0x47) return PictureFormat::Png;
+  if (d[0] == 0 && d[1] == 0 && d[2] == 1 && d[3] == 0 && count > 0) return PictureFormat::Ico;
+  if (d[0] == 0 && d[1] == 0 && d[2] == 2 && d[3] == 0 && count > 0) return PictureFormat::Cur;
+  if (std::memcmp(d, "GIF8", 4) == 0 && (d[4] == '7' || d[4] == '9') && d[5] == 'a')
+    return PictureFormat::Gif;
+  if (d[0] == 0x0A && d[1] <= 5 && d[2] == 1 && d[3] == 8) return PictureFormat::Pcx;
+  if (d[0] == 0x0A && d[1] == 3 && d[2] == 1 && d[3] == 1) return PictureFormat::Pcx;
+  return PictureFormat::Unknown;
+}
+
+DecodedPicture DecodePicture(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+  DecodedPicture picture;
+  picture.format = DetectPictureFormat(data, size);
+  PictureSink sink(limits);
+  picture.status = DecodeFormat(picture.format, ByteView{data, size}, sink);
+  if (picture.status == DecodeStatus::Ok) sink.MoveInto(picture);
+  return picture;
+}
+
+DecodeStatus CheckPictureDecodes(const uint8_t* data, size_t size, const DecodeLimits& limits) {
+  CheckSink sink(limits);
+  return DecodeFormat(DetectPictureFormat(data, size), ByteView{data, size}, sink);
+}
+
+const char* DecodeStatusName(DecodeStatus status) {
+  switch (status) {
+    case DecodeStatus::Ok: return "Ok";
+    case DecodeStatus::NotAPicture: return "NotAPicture";
+    case DecodeStatus::Truncated: return "Truncated";
+    case DecodeStatus::Corrupt: return "Corrupt";
+    case DecodeStatus::TooLarge: return "TooLarge";
+    case DecodeStatus::Unsupported: return "Unsupported";
+  }
+  return "?";
+}
+
+}  // namespace imaging

@@ -1,0 +1,58 @@
+// Decoding of the picture files the program meets: BMP, JPEG, PNG, ICO, CUR, GIF and PCX.
+//
+// Every entry point takes the whole file in memory and never trusts it: sizes are checked in
+// 64 bits before anything is allocated, a decoder stops at its first error, and no exception
+// leaves this module. Pure C++; no Windows API.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace imaging {
+
+// Formats in the order their leading bytes are tested.
+enum class PictureFormat { Unknown, Bmp, Jpeg, Png, Ico, Cur, Gif, Pcx };
+
+enum class DecodeStatus {
+  Ok,
+  NotAPicture,  // no known signature (or fewer than the 8 bytes the signatures need)
+  Truncated,    // the data ends before the picture does
+  Corrupt,      // the data contradicts the format
+  TooLarge,     // beyond DecodeLimits, or memory could not be had
+  Unsupported,  // a valid variant this module does not decode (12-bit JPEG, BMP with embedded JPEG...)
+};
+
+struct DecodeLimits {
+  // A full decode refuses pictures with more pixels than this: 2^28 pixels (about 268
+  // megapixels) is an output of exactly 1 GiB.
+  uint64_t maxPixels = uint64_t{1} << 28;
+  // Either side longer than this is refused by the check as well, which bounds its rows.
+  uint32_t maxSide = 1'000'000;
+  // Working memory a library decoder may take besides the output (a progressive JPEG's
+  // coefficients).
+  uint64_t maxWorkMemory = uint64_t{2} << 30;
+};
+
+// 32-bit pixels in the order blue, green, red, alpha; rows top-down, no padding.
+struct DecodedPicture {
+  DecodeStatus status = DecodeStatus::NotAPicture;
+  PictureFormat format = PictureFormat::Unknown;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  std::vector<uint8_t> bgra;  // width * height * 4 bytes when status is Ok, else empty
+};
+
+// Needs 8 leading bytes; fewer give Unknown.
+PictureFormat DetectPictureFormat(const uint8_t* data, size_t size);
+
+DecodedPicture DecodePicture(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+
+// Decodes every row exactly as DecodePicture does but keeps only a few rows at a time, so its
+// memory does not grow with the picture (beyond what a format itself holds, such as a
+// progressive JPEG's coefficients). maxPixels does not apply here.
+DecodeStatus CheckPictureDecodes(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+
+const char* DecodeStatusName(DecodeStatus status);
+
+}  // namespace imaging
