@@ -31,6 +31,9 @@ wine_prefix_start() {
     wineserver -w
   fi
   wineserver -p >/dev/null 2>&1 || true
+  # Start Wine's own background processes now, away from any caller's pipes: a test runner that
+  # reads a program's output would otherwise wait for them to close it.
+  wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
 }
 
 wine_session_stop() {

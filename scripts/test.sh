@@ -1,0 +1,14 @@
+#!/usr/bin/env bash
+# Sets everything up, builds, and runs every test: the Windows tests under Wine on a display of
+# their own, then the native sanitiser and fuzzing checks.
+set -euo pipefail
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+bash "$root/scripts/build.sh"
+source "$root/scripts/wine-env.sh"
+trap wine_session_stop EXIT
+wine_display_start
+wine_prefix_start
+ctest --test-dir "$root/build" --output-on-failure --timeout 600
+if [ -f "$root/scripts/native-check.sh" ]; then
+  bash "$root/scripts/native-check.sh"
+fi
