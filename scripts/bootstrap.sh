@@ -11,7 +11,7 @@ mkdir -p "$deps"
 packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
   cmake ninja-build nasm dpkg-dev python3
-  wine64 wine xvfb xauth locales fonts-wqy-microhei imagemagick x11-apps
+  wine64 wine xvfb xauth x11-utils xdotool locales fonts-wqy-microhei imagemagick x11-apps
   googletest libjpeg-dev libpng-dev zlib1g-dev libjpeg-turbo-progs
   clang libclang-rt-14-dev
 )

@@ -1,0 +1,5 @@
+#include "app/Application.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
+    return RunApplication(instance, showCommand);
+}
