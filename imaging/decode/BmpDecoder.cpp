@@ -28,7 +28,7 @@ struct Channel {
     if (m == 0) return true;
     while (((m >> shift) & 1) == 0) ++shift;
     while (shift + bits < 32 && ((m >> (shift + bits)) & 1) != 0) ++bits;
-    return bits == 32 || (m >> (shift + bits)) == 0;
+    return (((uint64_t{1} << bits) - 1) << shift) == m;
   }
   uint8_t Get(uint32_t pixel, uint8_t absent) const {
     if (mask == 0) return absent;

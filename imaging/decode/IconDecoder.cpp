@@ -32,7 +32,7 @@ DecodeStatus DecodeIcon(ByteView file, RowSink& sink) {
   const uint32_t height = file.U8(best + 1) ? file.U8(best + 1) : 256;
   const uint64_t bytes = file.U32(best + 8);
   const uint64_t offset = file.U32(best + 12);
-  if (bytes == 0 || offset < directoryEnd || offset >= file.size) return DecodeStatus::Corrupt;
+  if (bytes == 0 || offset < directoryEnd) return DecodeStatus::Corrupt;
   if (!file.Has(offset, bytes)) return DecodeStatus::Truncated;
   return DecodeIconPicture(file.Sub(offset, bytes), width, height, sink);
 }

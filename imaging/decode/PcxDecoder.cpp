@@ -103,8 +103,8 @@ DecodeStatus DecodePcx(ByteView file, RowSink& sink) {
     }
   }
   if (!runs.Finished()) return DecodeStatus::Corrupt;
-  // The pixel data was all there, so a missing palette is damage, not truncation.
-  if (bpp == 8 && planes == 1 && palette == nullptr) return DecodeStatus::Corrupt;
+  // Its palette comes last, so a file without one most likely lost its end.
+  if (bpp == 8 && planes == 1 && palette == nullptr) return DecodeStatus::Truncated;
   return DecodeStatus::Ok;
 }
 

@@ -47,7 +47,12 @@ Bytes MakeBmp(const BmpSpec& s) {
     Put32(dib, static_cast<uint32_t>(s.pixels.size()));
     Put32(dib, 2835);
     Put32(dib, 2835);
-    Put32(dib, s.colorsUsed);
+    // Unless told otherwise, say how many colours were written when they are fewer than the
+    // depth allows.
+    uint32_t used = s.colorsUsed;
+    if (used == 0 && s.bpp <= 8 && s.palette.size() < (size_t{1} << s.bpp))
+      used = static_cast<uint32_t>(s.palette.size());
+    Put32(dib, used);
     Put32(dib, 0);
     for (uint32_t m : s.masks) Put32(dib, m);  // inside a larger header, or after a 40-byte one
     while (dib.size() < s.headerSize) dib.push_back(0);
@@ -247,6 +252,8 @@ Bytes MakeIconDib(int32_t width, int32_t height, uint16_t bpp, const std::vector
   Put32(out, static_cast<uint32_t>(height * 2));
   Put16(out, 1);
   Put16(out, bpp);
+  if (colorsUsed == 0 && bpp <= 8 && palette.size() < (size_t{1} << bpp))
+    colorsUsed = static_cast<uint32_t>(palette.size());
   for (int i = 0; i < 6; ++i) Put32(out, i == 4 ? colorsUsed : 0);
   for (const Rgba& c : palette) {
     out.push_back(c.b);
@@ -313,6 +320,25 @@ Bytes MakePng(const PngSpec& s) {
   std::vector<png_bytep> pointers;
   for (Bytes& row : rows) pointers.push_back(row.data());
   png_write_image(png, pointers.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+Bytes MakeBlankPng(uint32_t width, uint32_t height, bool interlaced) {
+  Bytes out;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngIgnore);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(png, &out, PngWriteToVector, nullptr);
+  png_set_IHDR(png, info, width, height, 1, PNG_COLOR_TYPE_GRAY,
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
+               PNG_FILTER_TYPE_DEFAULT);
+  png_set_filter(png, 0, PNG_FILTER_NONE);
+  png_write_info(png, info);
+  const int passes = png_set_interlace_handling(png);
+  Bytes row((width + 7) / 8, 0);
+  for (int pass = 0; pass < passes; ++pass)
+    for (uint32_t y = 0; y < height; ++y) png_write_row(png, row.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return out;

@@ -29,7 +29,7 @@ struct BmpSpec {
   int32_t height = 0;  // negative: top-down
   uint16_t bpp = 24;
   uint32_t compression = 0;
-  uint32_t colorsUsed = 0;  // written as is; the palette below is written whatever it says
+  uint32_t colorsUsed = 0;  // 0: the palette's size when short of 2^bpp
   std::vector<Rgba> palette;
   std::vector<uint32_t> masks;  // written after a 40-byte header, or inside larger headers
   Bytes pixels;                 // the stored pixel data, already padded or encoded
@@ -108,6 +108,8 @@ struct PngSpec {
   std::vector<uint16_t> samples;  // width * height * channels samples, row-major
 };
 Bytes MakePng(const PngSpec& spec);
+// A 1-bit grey picture of zeros, written row by row so its size costs no memory here.
+Bytes MakeBlankPng(uint32_t width, uint32_t height, bool interlaced);
 
 enum class JpegKind { Baseline, Progressive, Arithmetic, Grey, Cmyk, Ycck };
 // A smooth gradient picture: r = x * 255 / (w-1), g = y * 255 / (h-1), b = 128.
@@ -133,6 +135,9 @@ struct Case {
   uint32_t width = 0, height = 0;
   std::vector<Probe> probes;
 };
+inline Case Refused(std::string name, Bytes file, imaging::DecodeStatus status) {
+  return Case{std::move(name), std::move(file), status, 0, 0, {}};
+}
 // Runs DecodeBoth on the case and checks status, size and probes.
 void ExpectCase(const Case& c);
 

@@ -1,6 +1,7 @@
 #include "FixtureWriters.h"
 
 #include <gtest/gtest.h>
+#include <png.h>
 
 namespace {
 
@@ -23,7 +24,7 @@ Bytes SmallPng(uint32_t w, uint32_t h) {
   PngSpec s;
   s.width = w;
   s.height = h;
-  s.colourType = PNG_COLOR_TYPE_RGBA;
+  s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
   s.samples.assign(size_t{w} * h * 4, 0);
   for (size_t i = 0; i < s.samples.size(); i += 4) {
     s.samples[i + 1] = 200;
@@ -47,27 +48,27 @@ TEST(IconDecoder, DecodesTheLargestPictureAndRefusesDamage) {
       {"256 written as 0 holds a larger PNG", MakeIcon({{0, 0, 32, SmallPng(300, 257)}}),
        DecodeStatus::Ok, 300, 257, {}},
 
-      {"DIB wider than its entry", MakeIcon({{3, 2, 8, SmallDib()}}), DecodeStatus::Corrupt},
-      {"DIB shorter than its entry", MakeIcon({{2, 1, 8, SmallDib()}}), DecodeStatus::Corrupt},
-      {"PNG of another size", MakeIcon({{4, 4, 32, SmallPng(5, 4)}}), DecodeStatus::Corrupt},
-      {"palette of 300 colours", MakeIcon({{2, 2, 8, SmallDib(300, std::vector<Rgba>(300, kRed))}}),
-       DecodeStatus::Corrupt},
-      {"index past a 1-colour palette", MakeIcon({{2, 2, 8, SmallDib(1, {kRed})}}), DecodeStatus::Corrupt},
-      {"entry beyond the file", MakeIcon({{2, 2, 8, SmallDib(), 5000}}), DecodeStatus::Corrupt},
-      {"entry inside the directory", MakeIcon({{2, 2, 8, SmallDib(), 8}}), DecodeStatus::Corrupt},
-      {"entry longer than the file", MakeIcon({{2, 2, 8, SmallDib(), -1, 4000}}), DecodeStatus::Truncated},
-      {"entry of no bytes", MakeIcon({{2, 2, 8, SmallDib(), -1, 0}}), DecodeStatus::Corrupt},
+      Refused("DIB wider than its entry", MakeIcon({{3, 2, 8, SmallDib()}}), DecodeStatus::Corrupt),
+      Refused("DIB shorter than its entry", MakeIcon({{2, 1, 8, SmallDib()}}), DecodeStatus::Corrupt),
+      Refused("PNG of another size", MakeIcon({{4, 4, 32, SmallPng(5, 4)}}), DecodeStatus::Corrupt),
+      Refused("palette of 300 colours", MakeIcon({{2, 2, 8, SmallDib(300, std::vector<Rgba>(300, kRed))}}),
+              DecodeStatus::Corrupt),
+      Refused("index past a 1-colour palette", MakeIcon({{2, 2, 8, SmallDib(1, {kRed})}}), DecodeStatus::Corrupt),
+      Refused("entry beyond the file", MakeIcon({{2, 2, 8, SmallDib(), 5000}}), DecodeStatus::Truncated),
+      Refused("entry inside the directory", MakeIcon({{2, 2, 8, SmallDib(), 8}}), DecodeStatus::Corrupt),
+      Refused("entry longer than the file", MakeIcon({{2, 2, 8, SmallDib(), -1, 4000}}), DecodeStatus::Truncated),
+      Refused("entry of no bytes", MakeIcon({{2, 2, 8, SmallDib(), -1, 0}}), DecodeStatus::Corrupt),
   };
   Bytes shortDirectory = MakeIcon({{2, 2, 8, SmallDib()}});
   Set16(shortDirectory, 4, 40);
-  cases.push_back({"directory longer than the file", shortDirectory, DecodeStatus::Truncated});
+  cases.push_back(Refused("directory longer than the file", shortDirectory, DecodeStatus::Truncated));
   Bytes missingMask = MakeIcon({{2, 2, 8, SmallDib()}});
   missingMask.resize(missingMask.size() - 8);
   Set32(missingMask, 14, static_cast<uint32_t>(missingMask.size() - 22));
-  cases.push_back({"8-bit DIB without its AND mask", missingMask, DecodeStatus::Truncated});
+  cases.push_back(Refused("8-bit DIB without its AND mask", missingMask, DecodeStatus::Truncated));
   Bytes topDown = MakeIcon({{2, 2, 8, SmallDib()}});
   Set32(topDown, 22 + 8, static_cast<uint32_t>(-4));
-  cases.push_back({"DIB with top-down rows", topDown, DecodeStatus::Corrupt});
+  cases.push_back(Refused("DIB with top-down rows", topDown, DecodeStatus::Corrupt));
 
   for (const Case& c : cases) ExpectCase(c);
 }

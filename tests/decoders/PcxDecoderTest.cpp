@@ -44,9 +44,9 @@ std::vector<Case> Cases() {
   mono.lines = {{0b10100000, 0b01000000}, {0xFF, 0xFF}};
   add("1 bit", mono, DecodeStatus::Ok, 10, 2,
       {{0, 0, kWhite}, {1, 0, kBlack}, {2, 0, kWhite}, {9, 0, kWhite}, {8, 0, kBlack}, {5, 1, kWhite}});
-  // A run of four 1s covering the end of line 0 and the start of line 1.
+  // A run of three 1s covering the end of line 0 and the start of line 1.
   PcxSpec carried = Indexed(2, 2, {});
-  carried.encoded = {0, 0xC4, 1, 2, 3};
+  carried.encoded = {0, 0xC3, 1, 2, 3};
   carried.bytesPerLine = 2;
   carried.height = 3;
   add("run carried into the next line", carried, DecodeStatus::Ok, 2, 3,
@@ -85,10 +85,10 @@ TEST(PcxDecoder, ReversedWindowIsCorrupt) {
 }
 
 TEST(PcxDecoder, ClaimedHugeSizeIsRefusedBeforeAllocating) {
-  // 65536 x 65536 from a few bytes: the data cannot hold it.
+  // 65535 x 65535 from a few bytes: the data cannot hold it.
   Bytes file = MakePcx(Indexed(2, 1, {{0, 1}}));
-  Set16(file, 8, 0xFFFF);
-  Set16(file, 10, 0xFFFF);
+  Set16(file, 8, 0xFFFE);
+  Set16(file, 10, 0xFFFE);
   Set16(file, 66, 0xFFFF);
   EXPECT_EQ(DecodeBoth(file).status, DecodeStatus::Truncated);
 }

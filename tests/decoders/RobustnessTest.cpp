@@ -1,0 +1,96 @@
+// Properties every format shares: a file cut short is Truncated, and the check's memory does
+// not grow with the picture.
+#include "FixtureWriters.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+namespace {
+
+using namespace fixtures;
+using imaging::DecodeStatus;
+
+struct Whole {
+  const char* name;
+  Bytes file;
+  size_t optionalTail;  // bytes at the end a decoder may do without
+};
+
+std::vector<Whole> WholeFiles() {
+  PngSpec png;
+  png.width = 40;
+  png.height = 30;
+  png.colourType = PNG_COLOR_TYPE_RGB;
+  png.interlaced = true;
+  for (size_t i = 0; i < size_t{40} * 30 * 3; ++i) png.samples.push_back(static_cast<uint16_t>(i * 31 % 256));
+
+  BmpSpec bmp;
+  bmp.width = 5;
+  bmp.height = 3;
+  bmp.bpp = 24;
+  bmp.pixels = PadRows({Bytes(15, 1), Bytes(15, 2), Bytes(15, 3)});
+  BmpSpec rle;
+  rle.width = 4;
+  rle.height = 2;
+  rle.bpp = 8;
+  rle.compression = 1;
+  rle.palette = {{1, 2, 3, 255}};
+  rle.pixels = {4, 0, 0, 0, 4, 0, 0, 1};
+
+  GifSpec gif;
+  gif.screenWidth = gif.width = 20;
+  gif.screenHeight = gif.height = 10;
+  gif.globalColours = {{1, 1, 1, 255}, {2, 2, 2, 255}};
+  std::vector<uint8_t> indices(200);
+  for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<uint8_t>(i % 3 == 0);
+  gif.lzw = LiteralLzw(indices, 2);
+
+  PcxSpec pcx;
+  pcx.width = 6;
+  pcx.height = 4;
+  pcx.lines.assign(4, Bytes{1, 1, 1, 2, 0xC7, 3});
+  pcx.palette.assign(256, {9, 9, 9, 255});
+
+  IconEntry icon;
+  icon.width = icon.height = 2;
+  icon.bpp = 32;
+  icon.payload = MakeIconDib(2, 2, 32, {}, {Bytes(8, 7), Bytes(8, 9)}, {{0}, {0}});
+
+  return {
+      {"baseline JPEG", MakeJpeg(48, 40, JpegKind::Baseline), 0},
+      {"progressive JPEG", MakeJpeg(48, 40, JpegKind::Progressive), 0},
+      {"interlaced PNG", MakePng(png), 0},
+      {"24-bit BMP", MakeBmp(bmp), 1},       // the last row's padding
+      {"RLE8 BMP", MakeBmp(rle), 0},
+      {"GIF", MakeGif(gif), 1},              // the trailer
+      {"8-bit PCX", MakePcx(pcx), 0},
+      {"icon", MakeIcon({icon}), 0},
+  };
+}
+
+TEST(Robustness, EveryCutOfAWholeFileIsTruncated) {
+  for (const Whole& whole : WholeFiles()) {
+    SCOPED_TRACE(whole.name);
+    ASSERT_EQ(DecodeBoth(whole.file).status, DecodeStatus::Ok);
+    const size_t step = whole.file.size() / 97 + 1;
+    for (size_t cut = 8; cut + whole.optionalTail < whole.file.size(); cut += step) {
+      const Bytes part(whole.file.begin(), whole.file.begin() + static_cast<long>(cut));
+      EXPECT_EQ(DecodeStatusName(DecodeBoth(part).status), std::string("Truncated")) << "cut at " << cut;
+    }
+  }
+}
+
+// A 30000 x 30000 PNG (900 megapixels) is beyond the full decode's cap but must be checked,
+// holding a few rows.
+TEST(Robustness, HugePngIsCheckedRowByRow) {
+  for (bool interlaced : {false, true}) {
+    SCOPED_TRACE(interlaced ? "interlaced" : "progressive rows");
+    const Bytes file = MakeBlankPng(30000, 30000, interlaced);
+    EXPECT_EQ(imaging::DecodePicture(file.data(), file.size()).status, DecodeStatus::TooLarge);
+    EXPECT_EQ(imaging::CheckPictureDecodes(file.data(), file.size()), DecodeStatus::Ok);
+    Bytes cut(file.begin(), file.end() - 20);
+    EXPECT_EQ(imaging::CheckPictureDecodes(cut.data(), cut.size()), DecodeStatus::Truncated);
+  }
+}
+
+}  // namespace
