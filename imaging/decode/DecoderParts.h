@@ -19,6 +19,8 @@ class RowSink {
   // check's rows hold leftovers and may alias other rows, so decoders only write them.
   virtual uint8_t* Row(uint32_t y) = 0;
   virtual const DecodeLimits& Limits() const = 0;
+  // False for a check: a decoder may then skip work that only converts pixels and cannot fail.
+  virtual bool KeepsPixels() const = 0;
 };
 
 // Reads little-endian fields at fixed offsets; an offset past the end reads as absent.

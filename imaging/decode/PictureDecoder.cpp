@@ -39,6 +39,7 @@ class PictureSink final : public RowSink {
   }
   uint8_t* Row(uint32_t y) override { return bgra_.data() + stride_ * y; }
   const DecodeLimits& Limits() const override { return limits_; }
+  bool KeepsPixels() const override { return true; }
 
   void MoveInto(DecodedPicture& picture) {
     picture.width = width_;
@@ -75,6 +76,7 @@ class CheckSink final : public RowSink {
   }
   uint8_t* Row(uint32_t y) override { return rows_.data() + stride_ * (y % kScratchRows); }
   const DecodeLimits& Limits() const override { return limits_; }
+  bool KeepsPixels() const override { return false; }
 
  private:
   const DecodeLimits& limits_;

@@ -54,10 +54,12 @@ class PngReader {
     if (started != DecodeStatus::Ok) return started;
 
     const bool indexed = colourType == PNG_COLOR_TYPE_PALETTE;
+    // Indices are checked against the palette; other samples need no look at all in a check.
+    const bool convert = indexed || sink.KeepsPixels();
     if (indexed) {
       ReadPalette();
       png_set_packing(png_);
-    } else {
+    } else if (convert) {
       png_set_expand(png_);
       if (bitDepth == 16) png_set_scale_16(png_);
       png_set_gray_to_rgb(png_);
@@ -66,8 +68,9 @@ class PngReader {
     }
     png_read_update_info(png_, info_);
     const size_t pixelBytes = indexed ? 1 : 4;
-    if (png_get_rowbytes(png_, info_) != width * pixelBytes) return DecodeStatus::Corrupt;
-    row_.reset(new (std::nothrow) uint8_t[width * pixelBytes]);
+    const size_t rowBytes = png_get_rowbytes(png_, info_);
+    if (convert && rowBytes != width * pixelBytes) return DecodeStatus::Corrupt;
+    row_.reset(new (std::nothrow) uint8_t[rowBytes]);
     if (!row_) return DecodeStatus::TooLarge;
 
     for (int pass = 0; pass < (interlaced ? 7 : 1); ++pass) {
@@ -78,6 +81,7 @@ class PngReader {
       const uint32_t dx = interlaced ? 1u << PNG_PASS_COL_SHIFT(pass) : 1;
       for (uint32_t r = 0; r < rows; ++r) {
         png_read_row(png_, row_.get(), nullptr);
+        if (!convert) continue;
         const uint32_t y = interlaced ? PNG_ROW_FROM_PASS_ROW(r, pass) : r;
         uint8_t* dst = sink.Row(y);
         for (uint32_t i = 0; i < columns; ++i) {
