@@ -2,6 +2,9 @@
 
 #include "app/MainWindow.h"
 #include "concurrency/MessageWaits.h"
+#include "verify/FolderScan.h"
+
+#include <ole2.h>
 
 namespace {
 ProcessHelper* g_helper = nullptr;
@@ -34,6 +37,9 @@ void ReleaseGlobals() {
     // it leaves: both stay valid until the process ends, which follows at once.
     g_pool = nullptr;
     g_lock = nullptr;
+
+    scanFolder.clear();
+    scanFolder.shrink_to_fit();
 }
 
 int RunMessageLoop() {
@@ -50,8 +56,11 @@ int RunMessageLoop() {
 
 int RunApplication(HINSTANCE instance, int showCommand) {
     CreateGlobals();
+    // The shell's folder browser and drag and drop need OLE on the window thread.
+    OleInitialize(nullptr);
     int exitCode = 1;
     if (MainWindow::Create(instance, showCommand) != nullptr) exitCode = RunMessageLoop();
     ReleaseGlobals();
+    OleUninitialize();
     return exitCode;
 }

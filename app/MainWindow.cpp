@@ -3,6 +3,7 @@
 #include "app/Controls.h"
 #include "concurrency/MessageWaits.h"
 #include "crop/SpriteCanvas.h"
+#include "verify/FolderScan.h"
 #include "verify/RecordGrid.h"
 
 #include <commctrl.h>
@@ -81,6 +82,7 @@ MainWindow* MainWindow::Create(HINSTANCE instance, int showCommand) {
     window->CreateControls();
     window->CreateMenus();
     window->InitMainWindow();
+    window->WireHandlers();
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
     return window;
@@ -286,6 +288,11 @@ void MainWindow::InitMainWindow() {
     SendMessageA(Control(选择框_现在分辨率), BM_SETCHECK, BST_CHECKED, 0);
     SendMessageA(Control(单选框_宽度), BM_SETCHECK, BST_CHECKED, 0);
     SetWindowTextA(Control(编辑框_路径), ProgramFolder().c_str());
+    ResetRecordGrid(*this);
+}
+
+void MainWindow::WireHandlers() {
+    SetCommandHandler(按钮_选择, [this] { ChooseScanFolder(*this); });
 }
 
 void MainWindow::SelectPage(TabPage page) {

@@ -42,6 +42,7 @@ private:
     HWND CreateControl(const LayoutRow& row);
     void CreateMenus();
     void InitMainWindow();
+    void WireHandlers();
     void OnCommand(int id, int code);
     LRESULT OnNotify(const NMHDR& header);
     void OnDestroy();

@@ -1,0 +1,100 @@
+#include "imaging/ImageProbe.h"
+
+#include "concurrency/ProcessHelper.h"
+
+#include <windows.h>
+#include <objidl.h>
+#include <shlwapi.h>
+
+#include <cstring>
+
+// The flat GDI+ entry points, declared here: the SDK's own headers only come with the C++ wrapper.
+extern "C" {
+struct QuillmereGdiplusStartupInput {
+    UINT32 GdiplusVersion;
+    void* DebugEventCallback;
+    BOOL SuppressBackgroundThread;
+    BOOL SuppressExternalCodecs;
+};
+typedef void GpImage;
+int WINAPI GdiplusStartup(ULONG_PTR* token, const QuillmereGdiplusStartupInput* input, void* output);
+void WINAPI GdiplusShutdown(ULONG_PTR token);
+int WINAPI GdipLoadImageFromFile(const WCHAR* filename, GpImage** image);
+int WINAPI GdipLoadImageFromStream(IStream* stream, GpImage** image);
+int WINAPI GdipGetImageWidth(GpImage* image, UINT* width);
+int WINAPI GdipGetImageHeight(GpImage* image, UINT* height);
+int WINAPI GdipDisposeImage(GpImage* image);
+}
+
+namespace {
+enum class Dimension { Width, Height };
+
+CRITICAL_SECTION* ProbeLock() {
+    // Never deleted: a worker cut short at exit may still be inside a probe.
+    static CRITICAL_SECTION* lock = [] {
+        auto* section = new CRITICAL_SECTION;
+        InitializeCriticalSection(section);
+        return section;
+    }();
+    return lock;
+}
+
+class ProbeHold {
+public:
+    ProbeHold() { EnterCriticalSection(ProbeLock()); }
+    ~ProbeHold() { LeaveCriticalSection(ProbeLock()); }
+    ProbeHold(const ProbeHold&) = delete;
+    ProbeHold& operator=(const ProbeHold&) = delete;
+};
+
+GpImage* LoadFromMemory(const std::string& data, IStream*& stream, HGLOBAL& block) {
+    GpImage* image = nullptr;
+    block = GlobalAlloc(GMEM_MOVEABLE, data.size());
+    if (block == nullptr) return nullptr;
+    void* bytes = GlobalLock(block);
+    if (bytes == nullptr) return nullptr;
+    if (!data.empty()) std::memcpy(bytes, data.data(), data.size());
+    if (CreateStreamOnHGlobal(block, FALSE, &stream) != S_OK) {
+        stream = nullptr;
+        return nullptr;
+    }
+    GdipLoadImageFromStream(stream, &image);
+    return image;
+}
+
+int Probe(const std::string& data, Dimension dimension) {
+    UINT result = 0;
+    GpImage* image = nullptr;
+    ULONG_PTR token = 0;
+    const QuillmereGdiplusStartupInput input = {1, nullptr, FALSE, FALSE};
+    const std::string text(data.c_str());  // up to the first zero byte
+    const bool isPath = FileExists(text);
+
+    ProbeHold hold;
+    if (GdiplusStartup(&token, &input, nullptr) != 0) return 0;
+    IStream* stream = nullptr;
+    HGLOBAL block = nullptr;
+    if (isPath) {
+        const std::string wide = ProcessHelper().ToUtf16(text.c_str(), 936);
+        if (!wide.empty()) GdipLoadImageFromFile(reinterpret_cast<const WCHAR*>(wide.data()), &image);
+    } else {
+        image = LoadFromMemory(data, stream, block);
+    }
+    if (dimension == Dimension::Width) GdipGetImageWidth(image, &result);
+    else GdipGetImageHeight(image, &result);
+    GdipDisposeImage(image);
+    // The block stays allocated and locked until the image is gone.
+    if (stream != nullptr) stream->Release();
+    if (block != nullptr) {
+        GlobalUnlock(block);
+        GlobalFree(block);
+    }
+    GdiplusShutdown(token);
+    return static_cast<int>(result);
+}
+}  // namespace
+
+int ProbeImageWidth(const std::string& data) { return Probe(data, Dimension::Width); }
+int ProbeImageHeight(const std::string& data) { return Probe(data, Dimension::Height); }
+
+bool FileExists(const std::string& path) { return PathFileExistsA(path.c_str()) == TRUE; }

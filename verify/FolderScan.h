@@ -1,0 +1,18 @@
+#pragma once
+#include <functional>
+#include <string>
+
+class MainWindow;
+
+// The folder of the last browse on the page "校验图片"; after a scan it ends in "\".
+extern std::string scanFolder;
+
+// Lays the record grid out empty: eight headed columns and no data row.
+void ResetRecordGrid(MainWindow& window);
+// Click on "选择": browse for a folder and list its files in the record grid.
+void ChooseScanFolder(MainWindow& window);
+// Calls perFile(folder, name) for every file directly inside folder, in enumeration order;
+// folder gets its trailing backslash (the caller's variable is changed).
+void ScanFolder(std::string& folder, const std::function<void(const std::string&, const std::string&)>& perFile);
+// Appends one row for a file and shows its number in "总记录数".
+void AddRecordRow(MainWindow& window, const std::string& folder, const std::string& name);
