@@ -96,6 +96,10 @@ HWND MainWindow::Control(ControlId id) const {
 
 void MainWindow::SetCommandHandler(int id, std::function<void()> handler) { commandHandlers_[id] = std::move(handler); }
 
+void MainWindow::SetNotifyHandler(ControlId id, std::function<LRESULT(const NMHDR&)> handler) {
+    notifyHandlers_[id] = std::move(handler);
+}
+
 LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MainWindow* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (message == WM_NCCREATE) {
@@ -320,6 +324,12 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
     if (header.hwndFrom == Control(选择夹1) && header.code == TCN_SELCHANGE) {
         const LRESULT index = SendMessageA(header.hwndFrom, TCM_GETCURSEL, 0, 0);
         SelectPage(index == 1 ? TabPage::Crop : TabPage::Verify);
+    }
+    // A control's own children (a list view's header) may share its id: the window must match too.
+    auto handler = notifyHandlers_.find(static_cast<int>(header.idFrom));
+    if (handler != notifyHandlers_.end() && handler->second &&
+        header.hwndFrom == Control(static_cast<ControlId>(header.idFrom))) {
+        return handler->second(header);
     }
     return 0;
 }

@@ -29,6 +29,8 @@ public:
 
     // A click on a button (or a menu command) runs its handler; later pages register theirs.
     void SetCommandHandler(int id, std::function<void()> handler);
+    // A notification (WM_NOTIFY) from a control runs its handler, whose result is the message's.
+    void SetNotifyHandler(ControlId id, std::function<LRESULT(const NMHDR&)> handler);
     // Shows a tab page and hides the other, as a click on its tab does.
     void SelectPage(TabPage page);
 
@@ -54,6 +56,7 @@ private:
     HMENU cropMenu_ = nullptr;
     HFONT font_ = nullptr;
     std::unordered_map<int, std::function<void()>> commandHandlers_;
+    std::unordered_map<int, std::function<LRESULT(const NMHDR&)>> notifyHandlers_;
 };
 
 // The folder holding the program file, without a trailing backslash.
