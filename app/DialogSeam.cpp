@@ -1,6 +1,7 @@
 #include "app/DialogSeam.h"
 
 #include <windows.h>
+#include <commdlg.h>
 #include <shlobj.h>
 
 #include <vector>
@@ -8,6 +9,11 @@
 namespace {
 FolderBrowserAnswer& FolderAnswer() {
     static FolderBrowserAnswer answer;
+    return answer;
+}
+
+OpenFileAnswer& FileAnswer() {
+    static OpenFileAnswer answer;
     return answer;
 }
 
@@ -57,3 +63,29 @@ std::string BrowseForFolder(const std::string& title) {
 }
 
 void SetFolderBrowserAnswer(FolderBrowserAnswer answer) { FolderAnswer() = std::move(answer); }
+
+std::string ChooseOpenFile(const std::string& filter) {
+    if (FileAnswer()) return FileAnswer()(filter);
+    // The dialog wants the pairs separated by NULs and the list ended by two. A GBK character's
+    // second byte may be "|", so double-byte characters are stepped over whole.
+    std::string pairs = filter;
+    for (size_t i = 0; i < pairs.size(); ++i) {
+        if (IsDBCSLeadByteEx(936, static_cast<BYTE>(pairs[i]))) ++i;
+        else if (pairs[i] == '|') pairs[i] = '\0';
+    }
+    pairs.append(2, '\0');
+    ModalScope modal;
+    char path[MAX_PATH * 4] = {};
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = modal.Owner();
+    dialog.lpstrFilter = pairs.c_str();
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = path;
+    dialog.nMaxFile = sizeof path;
+    // The program's later relative paths must not follow the user's browsing.
+    dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    return GetOpenFileNameA(&dialog) ? std::string(path) : std::string();
+}
+
+void SetOpenFileAnswer(OpenFileAnswer answer) { FileAnswer() = std::move(answer); }

@@ -11,3 +11,11 @@ std::string BrowseForFolder(const std::string& title);
 using FolderBrowserAnswer = std::function<std::string(const std::string& title)>;
 // Replaces the real browser until called again with an empty function.
 void SetFolderBrowserAnswer(FolderBrowserAnswer answer);
+
+// The open-file dialog, modal to the program's windows. The filter is written as display text and
+// pattern pairs joined by "|" ("*.bmp|*.bmp"). The chosen file's full path, or empty when cancelled.
+std::string ChooseOpenFile(const std::string& filter);
+
+using OpenFileAnswer = std::function<std::string(const std::string& filter)>;
+// Replaces the real dialog until called again with an empty function.
+void SetOpenFileAnswer(OpenFileAnswer answer);
