@@ -2,6 +2,7 @@
 
 #include "app/Controls.h"
 #include "concurrency/MessageWaits.h"
+#include "crop/SourceList.h"
 #include "crop/SpriteCanvas.h"
 #include "verify/FolderScan.h"
 #include "verify/RecordGrid.h"
@@ -297,6 +298,7 @@ void MainWindow::InitMainWindow() {
 
 void MainWindow::WireHandlers() {
     SetCommandHandler(按钮_选择, [this] { ChooseScanFolder(*this); });
+    WireSourceList(*this);
 }
 
 void MainWindow::SelectPage(TabPage page) {
