@@ -5,6 +5,8 @@
 // COLORREF. Other COLORREF kinds (palette index, palette-relative) and other depths go to GDI.
 #include "imaging/BitmapObject.h"
 
+#include <cstdlib>
+
 void 新位图操作类::DescribeDirectLayout() {
     direct_ = DirectLayout();
     DIBSECTION section = {};
@@ -49,6 +51,9 @@ bool 新位图操作类::SetPixel(int32_t x, int32_t y, COLORREF colour) {
         pixelsChanged_ = true;
         return true;
     }
+    // Wine's SetPixelV reports success outside the bitmap; Windows' does not, and neither may we.
+    const int64_t height = std::llabs(static_cast<int64_t>(GetHeight()));
+    if (x < 0 || y < 0 || x >= GetWidth() || y >= height) return false;
     if (!SetPixelV(memoryDc_.Get(), x, y, colour)) return false;
     pixelsChanged_ = true;
     return true;
