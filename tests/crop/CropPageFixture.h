@@ -1,0 +1,172 @@
+#pragma once
+// The real main window on its crop page, with the folder browser and the open-file dialog
+// answered and recorded, and throw-away folders of test files.
+#include "app/Application.h"
+#include "app/DialogSeam.h"
+#include "app/MainWindow.h"
+#include "crop/SourceList.h"
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace croptest {
+
+inline void Pump() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) continue;
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+}
+
+inline std::string TextOf(HWND hwnd) {
+    char text[2048] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+// A 24-bit BMP file image of the given size, every pixel grey.
+inline std::string BmpBytes(int width, int height) {
+    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height);
+    std::string bytes;
+    auto put = [&bytes](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    bytes += "BM";
+    put(54 + pixelBytes, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(static_cast<uint32_t>(width), 4);
+    put(static_cast<uint32_t>(height), 4);
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);
+    put(pixelBytes, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(0, 4);
+    put(0, 4);
+    bytes.append(pixelBytes, '\x80');
+    return bytes;
+}
+
+// A folder under the temporary folder, removed with everything in it at the end.
+class TempFolder {
+public:
+    explicit TempFolder(const std::string& tag) {
+        char base[MAX_PATH] = {};
+        GetTempPathA(sizeof base, base);
+        static int serial = 0;
+        path_ = std::string(base) + "quillmere-crop-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+                std::to_string(++serial);
+        CreateDirectoryA(path_.c_str(), nullptr);
+    }
+    ~TempFolder() { Remove(path_); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }  // without a trailing backslash
+    std::string File(const std::string& name, const std::string& content) const {
+        const std::string full = path_ + "\\" + name;
+        HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE) << full;
+        DWORD written = 0;
+        if (file != INVALID_HANDLE_VALUE) {
+            WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+            CloseHandle(file);
+        }
+        return full;
+    }
+    std::string Folder(const std::string& name, DWORD attributes = 0) const {
+        const std::string full = path_ + "\\" + name;
+        EXPECT_TRUE(CreateDirectoryA(full.c_str(), nullptr)) << full;
+        if (attributes) SetFileAttributesA(full.c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
+        return full;
+    }
+
+private:
+    static void Remove(const std::string& folder) {
+        WIN32_FIND_DATAA entry;
+        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                const std::string name = entry.cFileName;
+                if (name == "." || name == "..") continue;
+                const std::string full = folder + "\\" + name;
+                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(full); else DeleteFileA(full.c_str());
+            } while (FindNextFileA(search, &entry));
+            FindClose(search);
+        }
+        SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveDirectoryA(folder.c_str());
+    }
+    std::string path_;
+};
+
+class CropPageTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { CreateGlobals(); }
+    static void TearDownTestSuite() { ReleaseGlobals(); }
+
+    void SetUp() override {
+        SetFolderBrowserAnswer([this](const std::string& title) {
+            browserTitles.push_back(title);
+            return folderAnswer;
+        });
+        SetOpenFileAnswer([this](const std::string& filter) {
+            fileFilters.push_back(filter);
+            return fileAnswer;
+        });
+        window = MainWindow::Create(GetModuleHandleA(nullptr));
+        ASSERT_NE(window, nullptr);
+        window->SelectPage(TabPage::Crop);
+        Pump();
+    }
+    void TearDown() override {
+        if (MainWindow::Current()) DestroyWindow(MainWindow::Current()->Handle());
+        Pump();
+        SetFolderBrowserAnswer(nullptr);
+        SetOpenFileAnswer(nullptr);
+    }
+
+    HWND C(ControlId id) const { return window->Control(id); }
+    void Click(ControlId id) {
+        SendMessageA(C(id), BM_CLICK, 0, 0);
+        Pump();
+    }
+    int Rows() const { return static_cast<int>(SendMessageA(C(超级列表框1), LVM_GETITEMCOUNT, 0, 0)); }
+    std::vector<std::string> Column(int column) const {
+        std::vector<std::string> cells;
+        for (int row = 0; row < Rows(); ++row) cells.push_back(SourceCell(*window, row, column));
+        return cells;
+    }
+    void Select(int row) {
+        LVITEMA item = {};
+        item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        item.state = LVIS_SELECTED | LVIS_FOCUSED;
+        SendMessageA(C(超级列表框1), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+    }
+    // "单个处理" answered with the given file.
+    void AddSingle(const std::string& path) {
+        fileAnswer = path;
+        Click(按钮_单文件选择);
+    }
+
+    MainWindow* window = nullptr;
+    std::string folderAnswer;
+    std::string fileAnswer;
+    std::vector<std::string> browserTitles;
+    std::vector<std::string> fileFilters;
+};
+
+}  // namespace croptest
