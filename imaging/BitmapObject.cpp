@@ -81,6 +81,7 @@ void 新位图操作类::Clear() {
     ByteString().swap(packedDib_);  // gives the memory back, not just the length
     pixelsChanged_ = false;
     direct_ = DirectLayout();
+    gdiOutputPending_ = false;
 }
 
 void 新位图操作类::BuildDefaultPalettes() {
@@ -116,7 +117,7 @@ bool 新位图操作类::LoadFromHandle(HBITMAP source, int32_t bitDepth) {
     if (!BuildHeader(bm.bmWidth, bm.bmHeight, bitDepth)) return false;
     if (!MakeSection(screenDc_.Get())) return false;
     BitBlt(memoryDc_.Get(), 0, 0, bm.bmWidth, bm.bmHeight, tempDc.Get(), 0, 0, SRCCOPY);
-    GdiFlush();
+    FlushGdiOutput();
     RefreshBytes();
     return true;
 }
@@ -125,7 +126,7 @@ bool 新位图操作类::Create(int32_t width, int32_t height, int32_t bitDepth)
     Clear();
     if (!BuildHeader(width, height, bitDepth)) return false;
     if (!MakeSection(screenDc_.Get())) return false;
-    GdiFlush();
+    FlushGdiOutput();
     RefreshBytes();
     return true;
 }
@@ -287,7 +288,7 @@ ByteString 新位图操作类::ToBmpBytes() {
 
 void 新位图操作类::RefreshIfChanged() {
     if (!pixelsChanged_) return;
-    GdiFlush();  // SetPixelV may still sit in this thread's GDI batch
+    FlushGdiOutput();  // SetPixelV may still sit in this thread's GDI batch
     RefreshBytes();
     pixelsChanged_ = false;
 }

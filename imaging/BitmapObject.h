@@ -11,7 +11,11 @@
 //
 // Direct pixel access: for 24- and 32-bit DIB sections GetPixel and SetPixel read and write the
 // section's memory instead of calling GDI, giving the COLORREF that GetPixel and SetPixelV give
-// on the object's memory device context in its default state (no clipping, no mapping).
+// on the object's memory device context in its default state (no clipping, no mapping). GDI may
+// batch output, so whatever lets GDI draw on the section without a GdiFlush after it (a SetPixel
+// that went through SetPixelV; anything that hands out the memory DC) sets gdiOutputPending_,
+// and the next direct access flushes first. The fast path is inline so that a loop over every
+// pixel of a camera picture costs no call per pixel.
 #pragma once
 #include <windows.h>
 
@@ -69,11 +73,20 @@ public:
     // A 14-byte file header followed by the byte copy.
     ByteString ToBmpBytes();
     // Coordinates from 0 at the left column and the top row. CLR_INVALID outside or when empty.
-    COLORREF GetPixel(int32_t x, int32_t y);
-    bool SetPixel(int32_t x, int32_t y, COLORREF colour);
+    COLORREF GetPixel(int32_t x, int32_t y) {
+        if (!pixelsChanged_ && DirectUsable()) return ReadDirect(x, y);
+        return GetPixelSlowly(x, y);
+    }
+    bool SetPixel(int32_t x, int32_t y, COLORREF colour) {
+        // Palette-index and palette-relative COLORREFs are GDI's to resolve.
+        if ((colour >> 24) == 0 && DirectUsable()) return WriteDirect(x, y, colour);
+        return SetPixelSlowly(x, y, colour);
+    }
 
     // On by default; off sends every pixel through GDI (for comparisons and measurements).
     void SetDirectPixelAccess(bool enabled) { directAllowed_ = enabled; }
+    // Whether pixels go to the section's memory: allowed, and a 24- or 32-bit section is held.
+    bool UsesDirectPixelAccess() const { return directAllowed_ && direct_.rows != nullptr; }
 
 private:
     // Where pixel (x, y) of a 24- or 32-bit BI_RGB section lies; rows null otherwise.
@@ -90,7 +103,35 @@ private:
     bool MakeSection(HDC reference);
     void RefreshIfChanged();
     void DescribeDirectLayout();
-    uint8_t* DirectPixel(int32_t x, int32_t y) const;
+    void FlushGdiOutput();
+    COLORREF GetPixelSlowly(int32_t x, int32_t y);
+    bool SetPixelSlowly(int32_t x, int32_t y, COLORREF colour);
+
+    bool DirectUsable() const { return direct_.rows != nullptr && directAllowed_ && !gdiOutputPending_; }
+    uint8_t* DirectPixel(int32_t x, int32_t y) const {
+        // One unsigned comparison per axis also turns away negative coordinates.
+        if (static_cast<uint32_t>(x) >= static_cast<uint32_t>(direct_.width) ||
+            static_cast<uint32_t>(y) >= static_cast<uint32_t>(direct_.height)) {
+            return nullptr;
+        }
+        return direct_.rows + direct_.rowStep * y + static_cast<ptrdiff_t>(direct_.bytesPerPixel) * x;
+    }
+    // GDI reads blue, green, red from the pixel's bytes and ignores a 32-bit pixel's fourth byte.
+    COLORREF ReadDirect(int32_t x, int32_t y) const {
+        const uint8_t* pixel = DirectPixel(x, y);
+        return pixel != nullptr ? RGB(pixel[2], pixel[1], pixel[0]) : CLR_INVALID;
+    }
+    // SetPixelV writes blue, green, red and a zero fourth byte.
+    bool WriteDirect(int32_t x, int32_t y, COLORREF colour) {
+        uint8_t* pixel = DirectPixel(x, y);
+        if (pixel == nullptr) return false;
+        pixel[0] = GetBValue(colour);
+        pixel[1] = GetGValue(colour);
+        pixel[2] = GetRValue(colour);
+        if (direct_.bytesPerPixel == 4) pixel[3] = 0;
+        pixelsChanged_ = true;
+        return true;
+    }
 
     ByteString palette1_;
     ByteString palette4_;
@@ -106,6 +147,7 @@ private:
     bool pixelsChanged_ = false;
     DirectLayout direct_;
     bool directAllowed_ = true;
+    bool gdiOutputPending_ = false;
 };
 
 // A folder path ending in "\", or the empty text when the folder is not known. 11 is the user's
