@@ -42,13 +42,23 @@ bool PixelGrid::ReadPixels(新位图操作类& bitmap, PixelArray& pixels) const
     const int32_t width = bitmap.GetWidth();
     const int32_t height = bitmap.GetHeight();
     if (!SidesUsable(width, height)) return false;
-    PixelArray read;
-    if (!MakeZeros(ElementCount(width, height), read)) return false;
-    size_t next = 0;
-    for (int32_t y = 1; y <= height; ++y) {
-        for (int32_t x = 1; x <= width; ++x) read[next++] = static_cast<int32_t>(bitmap.GetPixel(x - 1, y - 1));
+    // Every element is written below, so the zeros the array starts with are never stored; the
+    // caller's storage is reused when it is large enough, sparing a camera picture's 48 MB of
+    // fresh pages.
+    const size_t count = static_cast<size_t>(ElementCount(width, height));
+    if (pixels.capacity() < count) {
+        PixelArray larger;
+        try {
+            larger.reserve(count);
+        } catch (const std::exception&) {
+            return false;
+        }
+        pixels.swap(larger);
     }
-    pixels.swap(read);
+    pixels.clear();
+    for (int32_t y = 1; y <= height; ++y) {
+        for (int32_t x = 1; x <= width; ++x) pixels.push_back(static_cast<int32_t>(bitmap.GetPixel(x - 1, y - 1)));
+    }
     return true;
 }
 

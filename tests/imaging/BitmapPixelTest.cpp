@@ -121,6 +121,9 @@ TEST(BitmapPixels, DirectAccessGivesWhatGdiGivesOnEveryPixel) {
         ASSERT_TRUE(pair.direct.LoadFromHandle(static_cast<HBITMAP>(source.Get()), c.loadDepth));
         ASSERT_TRUE(pair.gdi.LoadFromHandle(static_cast<HBITMAP>(source.Get()), c.loadDepth));
         ASSERT_EQ(pair.direct.ToBmpBytes(), pair.gdi.ToBmpBytes());
+        const int32_t depth = pair.direct.GetBitDepth();
+        EXPECT_EQ(pair.direct.UsesDirectPixelAccess(), depth == 24 || depth == 32);
+        EXPECT_FALSE(pair.gdi.UsesDirectPixelAccess());
         ExpectSameReads(pair);
 
         // Plain colours, and the kinds GDI resolves itself: palette index, palette-relative,

@@ -183,7 +183,7 @@ TEST(PixelGridBitmaps, ReadPixelsListsRowsTopToBottom) {
     for (int32_t y = 0; y < 2; ++y) {
         for (int32_t x = 0; x < 3; ++x) ASSERT_TRUE(bitmap.SetPixel(x, y, RGB(x + 1, y + 1, 9)));
     }
-    PixelArray pixels;
+    PixelArray pixels(100, 7);  // a longer array is replaced, not overwritten in part
     ASSERT_TRUE(PixelGrid().ReadPixels(bitmap, pixels));
     const PixelArray expected = {static_cast<int32_t>(RGB(1, 1, 9)), static_cast<int32_t>(RGB(2, 1, 9)),
                                  static_cast<int32_t>(RGB(3, 1, 9)), static_cast<int32_t>(RGB(1, 2, 9)),
