@@ -95,8 +95,8 @@ std::string Cell(HWND list, int row, int column) {
         item.cchTextMax = static_cast<int>(buffer.size());
         const size_t length =
             static_cast<size_t>(SendMessageA(list, LVM_GETITEMTEXTA, row, reinterpret_cast<LPARAM>(&item)));
-        // A text that fills the buffer may have been cut.
-        if (length + 1 < buffer.size()) return std::string(buffer.data(), length);
+        // A text that comes near the buffer's end may have been cut, a double-byte character short.
+        if (length + 2 < buffer.size()) return std::string(buffer.data(), length);
         buffer.resize(buffer.size() * 2);
     }
 }
