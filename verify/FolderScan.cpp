@@ -46,9 +46,13 @@ void ChooseScanFolder(MainWindow& window) {
     }
     SetWindowTextA(window.Control(编辑框_路径), scanFolder.c_str());
     ResetRecordGrid(window);
-    ScanFolder(scanFolder, [&window](const std::string& folder, const std::string& name) {
-        AddRecordRow(window, folder, name);
+    // Nothing repaints during the scan, so showing the count once at the end shows the same as
+    // writing it per row, which costs more than the rest of a row together.
+    int lastRow = 0;
+    ScanFolder(scanFolder, [&window, &lastRow](const std::string& folder, const std::string& name) {
+        lastRow = AddRecordRow(window, folder, name, false);
     });
+    if (lastRow > 0) SetWindowTextA(window.Control(编辑框_记录数量), std::to_string(lastRow).c_str());
 }
 
 void ScanFolder(std::string& folder, const std::function<void(const std::string&, const std::string&)>& perFile) {
@@ -68,14 +72,15 @@ void ScanFolder(std::string& folder, const std::function<void(const std::string&
     FindClose(search);
 }
 
-void AddRecordRow(MainWindow& window, const std::string& folder, const std::string& name) {
+int AddRecordRow(MainWindow& window, const std::string& folder, const std::string& name, bool showCount) {
     RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
-    if (grid == nullptr) return;
+    if (grid == nullptr) return 0;
     const int n = grid->RowCount();
     grid->AppendRow();
     const std::string number = std::to_string(n);
     grid->SetCellText(n, 0, number);
     grid->SetCellText(n, 1, folder + name);
     grid->SetCellText(n, 2, name);
-    SetWindowTextA(window.Control(编辑框_记录数量), number.c_str());
+    if (showCount) SetWindowTextA(window.Control(编辑框_记录数量), number.c_str());
+    return n;
 }

@@ -14,5 +14,6 @@ void ChooseScanFolder(MainWindow& window);
 // Calls perFile(folder, name) for every file directly inside folder, in enumeration order;
 // folder gets its trailing backslash (the caller's variable is changed).
 void ScanFolder(std::string& folder, const std::function<void(const std::string&, const std::string&)>& perFile);
-// Appends one row for a file and shows its number in "总记录数".
-void AddRecordRow(MainWindow& window, const std::string& folder, const std::string& name);
+// Appends one row for a file and shows its number in "总记录数" (unless showCount is false, for a
+// caller that shows the last number itself); gives the row's number.
+int AddRecordRow(MainWindow& window, const std::string& folder, const std::string& name, bool showCount = true);

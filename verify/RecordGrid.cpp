@@ -186,7 +186,11 @@ void GridModel::Changed() {
     HWND window = notify_;
     if (window == nullptr) return;
     if (GetCurrentThreadId() == ownerThread_) {
-        InvalidateRect(window, nullptr, FALSE);
+        // One invalidation per paint: a scan writes thousands of cells between two paints.
+        if (!invalidated_) {
+            invalidated_ = true;
+            InvalidateRect(window, nullptr, FALSE);
+        }
     } else if (InterlockedExchange(&repaintPosted_, 1) == 0) {
         // One posted message covers every write until the window has repainted.
         if (!PostMessageA(window, RecordGrid::kRepaintMessage, 0, 0)) repaintPosted_ = 0;
@@ -210,19 +214,19 @@ RecordGrid* RecordGrid::FromWindow(HWND hwnd) {
 void RecordGrid::SetColumnCount(int columns) {
     model_->SetColumnCount(columns);
     widths_.resize(static_cast<size_t>(std::max(columns, 0)), defaultWidth_);
-    UpdateScrollBars();
+    ScrollBarsChanged();
 }
 
 void RecordGrid::SetRowCount(int rows) {
     model_->SetRowCount(rows);
     if (currentRow_ >= std::max(rows, 0)) currentRow_ = 0;
     if (topRow_ >= std::max(rows, fixedRows_ + 1)) topRow_ = fixedRows_;
-    UpdateScrollBars();
+    ScrollBarsChanged();
 }
 
 int RecordGrid::AppendRow() {
     const int row = model_->AppendRow();
-    UpdateScrollBars();
+    ScrollBarsChanged();
     return row;
 }
 
@@ -237,8 +241,7 @@ void RecordGrid::SetAlignment(int row1, int column1, int row2, int column2, Cell
 void RecordGrid::SetColumnWidth(int column, int width) {
     if (column < 0 || column >= static_cast<int>(widths_.size())) return;
     widths_[column] = std::max(width, 0);
-    UpdateScrollBars();
-    InvalidateRect(hwnd_, nullptr, FALSE);
+    ScrollBarsChanged();
 }
 
 int RecordGrid::ColumnWidth(int column) const {
@@ -291,7 +294,13 @@ int RecordGrid::ColumnLeft(int column) const {
 
 int RecordGrid::TotalWidth() const { return ColumnLeft(static_cast<int>(widths_.size())); }
 
+void RecordGrid::ScrollBarsChanged() {
+    scrollBarsStale_ = true;
+    model_->Changed();
+}
+
 void RecordGrid::UpdateScrollBars() {
+    scrollBarsStale_ = false;
     const int total = DataRowsTotal();
     const int page = VisibleDataRows();
     topRow_ = std::min(topRow_, std::max(fixedRows_ + total - page, fixedRows_));
@@ -307,7 +316,6 @@ void RecordGrid::UpdateScrollBars() {
     SCROLLINFO horizontal = {sizeof horizontal, SIF_RANGE | SIF_PAGE | SIF_POS, 0, std::max(width - 1, 0),
                              static_cast<UINT>(client.right), leftPixel_, 0};
     SetScrollInfo(hwnd_, SB_HORZ, &horizontal, TRUE);
-    InvalidateRect(hwnd_, nullptr, FALSE);
 }
 
 void RecordGrid::ScrollTo(int topRow, int leftPixel) {
@@ -319,6 +327,7 @@ void RecordGrid::ScrollTo(int topRow, int leftPixel) {
 }
 
 void RecordGrid::EnsureVisible(int row) {
+    if (scrollBarsStale_) UpdateScrollBars();
     const int page = VisibleDataRows();
     if (row < topRow_) ScrollTo(row, leftPixel_);
     else if (row >= topRow_ + page) ScrollTo(row - page + 1, leftPixel_);
@@ -354,6 +363,7 @@ void RecordGrid::SetCurrentCell(int row, int column) {
 }
 
 void RecordGrid::OnVScroll(int code) {
+    if (scrollBarsStale_) UpdateScrollBars();
     const int page = VisibleDataRows();
     SCROLLINFO info = {sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
     GetScrollInfo(hwnd_, SB_VERT, &info);
@@ -412,6 +422,8 @@ void RecordGrid::OnKeyDown(WPARAM key) {
 }
 
 void RecordGrid::OnPaint() {
+    model_->invalidated_ = false;
+    if (scrollBarsStale_) UpdateScrollBars();
     PAINTSTRUCT paint;
     HDC windowDc = BeginPaint(hwnd_, &paint);
     RECT client;

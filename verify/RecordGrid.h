@@ -58,6 +58,7 @@ private:
     std::vector<CellAlign> aligns_;
     volatile HWND notify_ = nullptr;
     volatile LONG repaintPosted_ = 0;
+    bool invalidated_ = false;  // window thread: a repaint is already due
     DWORD ownerThread_ = GetCurrentThreadId();
     friend class RecordGrid;
 };
@@ -118,6 +119,7 @@ private:
     void OnKeyDown(WPARAM key);
     void ScrollTo(int topRow, int leftPixel);
     void UpdateScrollBars();
+    void ScrollBarsChanged();
     int VisibleDataRows() const;
     int DataRowsTotal() const;
     int ColumnLeft(int column) const;  // in content pixels, before horizontal scrolling
@@ -136,6 +138,7 @@ private:
     int leftPixel_ = 0;     // horizontal scroll of the non-fixed columns
     int currentRow_ = 0;
     int currentColumn_ = 0;
+    bool scrollBarsStale_ = false;  // brought up to date before the next paint
     HFONT font_ = nullptr;
 };
 
