@@ -191,6 +191,16 @@ TEST_F(SourceListTest, NumbersAreNeverRewritten) {
     EXPECT_EQ(Column(SourceImageRow::分辨率), (std::vector<std::string>{"0*0", "0*0", "1*1"}));
 }
 
+TEST_F(SourceListTest, LongCellsReadBackWhole) {
+    // Lengths around the first read's buffer, with a double-byte character across its end.
+    for (size_t length : {255u, 257u, 258u, 259u, 260u, 600u}) {
+        std::string path = "C:\\" + std::string(length - 7, 'x');
+        path.insert(path.size() - 2, "图");
+        const int row = AppendSourceRow(*window, path, "n", "0*0");
+        EXPECT_EQ(SourceCell(*window, row, SourceImageRow::图片路径), path) << length;
+    }
+}
+
 // The pop-up menu is modal: a timer looks at it while it is shown, then picks an item with the
 // keyboard (or closes it).
 class ListMenuTest : public CropPageTest {
