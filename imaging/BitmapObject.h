@@ -70,7 +70,8 @@ public:
     static int32_t RowBytes(int32_t bitsPerRow);
     static ByteString InfoHeaderToBytes(const BITMAPINFOHEADER& header);
 
-    // A 14-byte file header followed by the byte copy.
+    // A 14-byte file header followed by the byte copy; the header alone when the object is empty,
+    // and nothing at all only when memory runs out.
     ByteString ToBmpBytes();
     // Coordinates from 0 at the left column and the top row. CLR_INVALID outside or when empty.
     COLORREF GetPixel(int32_t x, int32_t y) {
@@ -98,8 +99,9 @@ private:
         int32_t bytesPerPixel = 0;
     };
 
-    // Makes the DIB section from the byte copy, compatible with `reference`, selects it into a new
-    // memory DC and brings the byte copy up to date. False, with the object empty, on failure.
+    // Makes the DIB section from the byte copy, compatible with `reference`, and selects it into a
+    // new memory DC; the caller fills it and refreshes the copy. False, with the object empty, on
+    // failure.
     bool MakeSection(HDC reference);
     void RefreshIfChanged();
     void DescribeDirectLayout();
