@@ -234,6 +234,48 @@ TEST(BitmapLoad, GetSpecialFolderMapsEverySelector) {
     EXPECT_NE(GetSpecialFolder(4), GetSpecialFolder(9)) << "fonts and Windows are different folders";
 }
 
+// Sets an environment variable for one scope.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::string& value) : name_(name) {
+        char old[32768];
+        const DWORD length = GetEnvironmentVariableA(name, old, sizeof old);
+        hadValue_ = length > 0 && length < sizeof old;
+        if (hadValue_) old_ = old;
+        SetEnvironmentVariableA(name, value.c_str());
+    }
+    ~ScopedVariable() { SetEnvironmentVariableA(name_, hadValue_ ? old_.c_str() : nullptr); }
+    ScopedVariable(const ScopedVariable&) = delete;
+    ScopedVariable& operator=(const ScopedVariable&) = delete;
+
+private:
+    const char* name_;
+    bool hadValue_ = false;
+    std::string old_;
+};
+
+TEST(BitmapLoad, WithoutATemporaryFolderTheFileGoesToTheCurrentDirectoryAndIsDeleted) {
+    // A temporary path longer than the buffer: Wine's GetTempPathA fails, Windows' answers with
+    // the length it needs and leaves the buffer unfilled; neither is a folder.
+    char temporary[MAX_PATH] = {};
+    ASSERT_GT(GetTempPathA(MAX_PATH, temporary), 0u);
+    char previousDirectory[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previousDirectory);
+    ASSERT_TRUE(SetCurrentDirectoryA(temporary));
+    {
+        const std::string tooLong = std::string(temporary) + std::string(300, 'x');
+        ScopedVariable tmp("TMP", tooLong), temp("TEMP", tooLong), profile("USERPROFILE", tooLong);
+        EXPECT_EQ(GetSpecialFolder(11), "");
+        const ColourAt colour = [](int32_t x, int32_t y) { return RGB(x, y, 1); };
+        新位图操作类 bitmap;
+        EXPECT_TRUE(bitmap.LoadFromBytes(fixtures::MakeBmp24(2, 2, colour)));
+        EXPECT_EQ(CountWrongPixels(bitmap, 2, 2, colour), 0);
+        EXPECT_FALSE(fixtures::FileExists("新位图操作类_载入位图.bmp"));
+    }
+    SetCurrentDirectoryA(previousDirectory);
+    EXPECT_NE(GetSpecialFolder(11), "");
+}
+
 }  // namespace
 
 namespace fixtures {
