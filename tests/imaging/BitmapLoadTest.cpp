@@ -234,6 +234,21 @@ TEST(BitmapLoad, GetSpecialFolderMapsEverySelector) {
     EXPECT_NE(GetSpecialFolder(4), GetSpecialFolder(9)) << "fonts and Windows are different folders";
 }
 
+TEST(BitmapLoad, LoadFromBytesThatCannotWriteItsFileNeverLoadsWhatWasThere) {
+    // Another picture sits in the file, open for reading only: the write fails, the read would not.
+    const std::string temporary = fixtures::TemporaryLoadFile();
+    const ColourAt stale = [](int32_t, int32_t) { return RGB(1, 2, 3); };
+    ASSERT_TRUE(fixtures::WriteFileBytes(temporary, fixtures::MakeBmp24(3, 3, stale)));
+    HANDLE reader = CreateFileA(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+    新位图操作类 bitmap;
+    const bool loaded = bitmap.LoadFromBytes(fixtures::MakeBmp24(2, 2, [](int32_t, int32_t) { return RGB(9, 9, 9); }));
+    CloseHandle(reader);
+    DeleteFileA(temporary.c_str());
+    EXPECT_FALSE(loaded);
+    EXPECT_EQ(bitmap.GetWidth(), 0) << "the stale 3 x 3 picture must not be taken for the new one";
+}
+
 // Sets an environment variable for one scope.
 class ScopedVariable {
 public:
