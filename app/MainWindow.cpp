@@ -6,6 +6,7 @@
 #include "crop/SpriteCanvas.h"
 #include "verify/FolderScan.h"
 #include "verify/RecordGrid.h"
+#include "verify/VerificationRun.h"
 
 #include <commctrl.h>
 
@@ -96,6 +97,8 @@ HWND MainWindow::Control(ControlId id) const {
 }
 
 void MainWindow::SetCommandHandler(int id, std::function<void()> handler) { commandHandlers_[id] = std::move(handler); }
+
+void MainWindow::SetChangeHandler(int id, std::function<void()> handler) { changeHandlers_[id] = std::move(handler); }
 
 void MainWindow::SetNotifyHandler(ControlId id, std::function<LRESULT(const NMHDR&)> handler) {
     notifyHandlers_[id] = std::move(handler);
@@ -298,6 +301,7 @@ void MainWindow::InitMainWindow() {
 
 void MainWindow::WireHandlers() {
     SetCommandHandler(按钮_选择, [this] { ChooseScanFolder(*this); });
+    WireVerification(*this);
     WireSourceList(*this);
 }
 
@@ -317,7 +321,12 @@ void MainWindow::SelectPage(TabPage page) {
 }
 
 void MainWindow::OnCommand(int id, int code) {
-    if (code != BN_CLICKED && code != 0) return;  // menu commands arrive with code 0
+    if (code == EN_CHANGE) {
+        auto handler = changeHandlers_.find(id);
+        if (handler != changeHandlers_.end() && handler->second) handler->second();
+        return;
+    }
+    if (code != BN_CLICKED) return;  // menu commands arrive with code 0, as BN_CLICKED is
     auto handler = commandHandlers_.find(id);
     if (handler != commandHandlers_.end() && handler->second) handler->second();
 }

@@ -30,6 +30,8 @@ public:
     // A click on a button (or a menu command) runs its handler; later pages register theirs.
     void SetCommandHandler(int id, std::function<void()> handler);
     // A notification (WM_NOTIFY) from a control runs its handler, whose result is the message's.
+    // A change of an edit box's text (EN_CHANGE) runs its handler.
+    void SetChangeHandler(int id, std::function<void()> handler);
     void SetNotifyHandler(ControlId id, std::function<LRESULT(const NMHDR&)> handler);
     // Shows a tab page and hides the other, as a click on its tab does.
     void SelectPage(TabPage page);
@@ -56,6 +58,7 @@ private:
     HMENU cropMenu_ = nullptr;
     HFONT font_ = nullptr;
     std::unordered_map<int, std::function<void()>> commandHandlers_;
+    std::unordered_map<int, std::function<void()>> changeHandlers_;
     std::unordered_map<int, std::function<LRESULT(const NMHDR&)>> notifyHandlers_;
 };
 

@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/MessageBoxSeam.h"
 #include "verify/RecordGrid.h"
+#include "verify/VerificationRun.h"
 
 #include <windows.h>
 
@@ -36,9 +37,12 @@ void ResetRecordGrid(MainWindow& window) {
         grid->SetColumnWidth(c, kRecordColumns[c].width);
     }
     grid->SetAlignment(0, 3, 0, 5, CellAlign::Center);
+    grid->Model()->CountEmptyCellsOf(3);  // a row is pending while its 状态 is empty
 }
 
 void ChooseScanFolder(MainWindow& window) {
+    // A scan during a run would renumber the rows its tasks write to.
+    if (VerificationRunning()) return;
     scanFolder = BrowseForFolder("选择文件或文件夹");
     if (scanFolder.empty()) {
         ShowInfoMessage("请选择文件夹路径");

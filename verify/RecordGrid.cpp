@@ -62,6 +62,7 @@ void GridModel::SetColumnCount(int columns) {
         colors_.swap(colors);
         aligns_.swap(aligns);
         columns_ = columns;
+        RecountEmpty();
     }
     Changed();
 }
@@ -69,6 +70,7 @@ void GridModel::SetColumnCount(int columns) {
 void GridModel::SetRowCount(int rows) {
     {
         ExclusiveHold hold(lock_);
+        const int oldRows = rows_;
         rows_ = std::max(rows, 0);
         const size_t cells = static_cast<size_t>(rows_) * columns_;
         texts_.resize(cells);
@@ -80,6 +82,7 @@ void GridModel::SetRowCount(int rows) {
             colors_.shrink_to_fit();
             aligns_.shrink_to_fit();
         }
+        if (rows_ != oldRows) RecountEmpty();
     }
     Changed();
 }
@@ -93,6 +96,7 @@ int GridModel::AppendRow() {
         texts_.resize(cells);
         colors_.resize(cells, defaultColor_);
         aligns_.resize(cells, CellAlign::Left);
+        if (row >= 1 && countedColumn_ >= 0 && countedColumn_ < columns_) ++emptyCount_;
     }
     Changed();
     return row;
@@ -102,7 +106,9 @@ bool GridModel::SetCellText(int row, int column, const std::string& text) {
     {
         ExclusiveHold hold(lock_);
         if (row < 0 || row >= rows_ || column < 0 || column >= columns_) return false;
-        texts_[static_cast<size_t>(row) * columns_ + column] = text;
+        std::string& cell = texts_[static_cast<size_t>(row) * columns_ + column];
+        if (column == countedColumn_ && row >= 1) emptyCount_ += static_cast<int>(text.empty()) - static_cast<int>(cell.empty());
+        cell = text;
     }
     Changed();
     return true;
@@ -181,6 +187,23 @@ void GridModel::ReadRow(int row, std::vector<CellView>& out) const {
 }
 
 void GridModel::SetNotifyWindow(HWND window) { notify_ = window; }
+
+void GridModel::CountEmptyCellsOf(int column) {
+    ExclusiveHold hold(lock_);
+    countedColumn_ = column;
+    RecountEmpty();
+}
+
+int GridModel::EmptyCellCount() const {
+    SharedHold hold(lock_);
+    return emptyCount_;
+}
+
+void GridModel::RecountEmpty() {
+    emptyCount_ = 0;
+    if (countedColumn_ < 0 || countedColumn_ >= columns_) return;
+    for (int r = 1; r < rows_; ++r) emptyCount_ += texts_[static_cast<size_t>(r) * columns_ + countedColumn_].empty();
+}
 
 void GridModel::Changed() {
     HWND window = notify_;

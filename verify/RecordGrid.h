@@ -42,6 +42,11 @@ public:
     };
     void ReadRow(int row, std::vector<CellView>& out) const;
 
+    // Keeps count of the data rows (row 1 on) whose cell in this column is empty, so that the
+    // count costs nothing however many rows there are; -1 counts nothing.
+    void CountEmptyCellsOf(int column);
+    int EmptyCellCount() const;
+
     // The window to tell when another thread changed a cell (0 for none).
     void SetNotifyWindow(HWND window);
 
@@ -56,6 +61,9 @@ private:
     std::vector<std::string> texts_;  // row-major, rows_ × columns_
     std::vector<COLORREF> colors_;
     std::vector<CellAlign> aligns_;
+    int countedColumn_ = -1;
+    int emptyCount_ = 0;
+    void RecountEmpty();
     volatile HWND notify_ = nullptr;
     volatile LONG repaintPosted_ = 0;
     bool invalidated_ = false;  // window thread: a repaint is already due

@@ -1,5 +1,6 @@
 #pragma once
 // Shared by the tests that drive the real main window.
+#include "app/Application.h"
 #include "app/DialogSeam.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxSeam.h"
@@ -35,10 +36,20 @@ struct ShownMessage {
     UINT style;
 };
 
+// The process-wide objects, made once for a test program as the program makes them at start.
+inline void EnsureGlobals() {
+    static bool made = false;
+    if (!made) {
+        CreateGlobals();
+        made = true;
+    }
+}
+
 // A fresh main window per test, with the message box and folder browser answered and recorded.
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        EnsureGlobals();
         SetMessageBoxAnswer([this](const std::string& text, const std::string& caption, UINT style) {
             messages.push_back({text, caption, style});
             return IDOK;
