@@ -5,6 +5,7 @@
 #include "crop/SourceList.h"
 #include "crop/SpriteCanvas.h"
 #include "verify/FolderScan.h"
+#include "verify/PreviewWiring.h"
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"
 
@@ -302,6 +303,7 @@ void MainWindow::InitMainWindow() {
 void MainWindow::WireHandlers() {
     SetCommandHandler(按钮_选择, [this] { ChooseScanFolder(*this); });
     WireVerification(*this);
+    WirePreviewAndExport(*this);
     WireSourceList(*this);
 }
 

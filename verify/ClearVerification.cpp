@@ -1,0 +1,20 @@
+#include "verify/ClearVerification.h"
+
+#include "app/ControlIds.h"
+#include "app/MainWindow.h"
+#include "verify/RecordGrid.h"
+#include "verify/VerificationRun.h"
+
+namespace {
+constexpr int kFirstCleared = 3, kLastCleared = 6;  // 状态 to 失败原因
+}  // namespace
+
+void ClearVerification(MainWindow& window) {
+    if (VerificationRunning()) return;
+    RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
+    if (grid == nullptr) return;
+    // The model keeps the pending count itself as 状态 cells empty.
+    for (int row = 1; row < grid->RowCount(); ++row) {
+        for (int column = kFirstCleared; column <= kLastCleared; ++column) grid->SetCellText(row, column, "");
+    }
+}

@@ -1,0 +1,57 @@
+#include "verify/FailureExport.h"
+
+#include "app/ControlIds.h"
+#include "app/MainWindow.h"
+#include "app/MessageBoxSeam.h"
+#include "concurrency/MessageWaits.h"
+#include "verify/RecordGrid.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+namespace {
+constexpr int kPath = 1, kResult = 5, kReason = 6;
+
+DesktopFolderAnswer& DesktopAnswer() {
+    static DesktopFolderAnswer answer;
+    return answer;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool wrote = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                                   nullptr) && written == bytes.size());
+    // A write the system could not finish shows only when the handle is closed.
+    return CloseHandle(file) && wrote;
+}
+}  // namespace
+
+void SetDesktopFolderForTests(DesktopFolderAnswer answer) { DesktopAnswer() = std::move(answer); }
+
+std::string DesktopFolder() {
+    if (DesktopAnswer()) return DesktopAnswer()();
+    char path[MAX_PATH] = {};
+    if (!SHGetSpecialFolderPathA(nullptr, path, CSIDL_DESKTOPDIRECTORY, FALSE)) return {};
+    return path;
+}
+
+void ExportFailureList(MainWindow& window) {
+    RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
+    if (grid == nullptr) return;
+    std::string text;
+    // Messages are dispatched per row and may change the grid: its size is read each pass.
+    for (int row = 1; row < grid->RowCount(); ++row) {
+        PumpMessages();
+        if (grid->CellText(row, kResult) == "失败")
+            text += grid->CellText(row, kPath) + " >" + grid->CellText(row, kReason) + "\r\n";
+    }
+    std::string folder = DesktopFolder();
+    if (folder.empty()) folder = ProgramFolder();
+    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    const std::string file = folder + "错误名单.txt";
+    // Cells hold GBK already, and so do the program's literals: the bytes go out unchanged.
+    if (WriteWholeFile(file, text)) ShowInfoMessage("文件路径为：" + file);
+    else ShowInfoMessage("文件写入失败：" + file);
+}

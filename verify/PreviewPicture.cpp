@@ -1,0 +1,117 @@
+#include "verify/PreviewPicture.h"
+
+#include "app/ControlIds.h"
+#include "app/Controls.h"
+#include "app/MainWindow.h"
+#include "imaging/ImageProbe.h"
+#include "imaging/decode/PictureDecoder.h"
+#include "verify/RecordGrid.h"
+
+#include <windows.h>
+
+namespace {
+constexpr int kPanelWidth = 183, kPanelHeight = 208;
+constexpr COLORREF kRed = 0x0000FF, kGreen = 0x008000;
+constexpr int kNumber = 0, kPath = 1, kName = 2;
+
+std::string ReadWholeFile(const std::string& path) {
+    std::string bytes;
+    // Others may read the file meanwhile but not change it, as for the decodability test.
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    LARGE_INTEGER size;
+    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF) {
+        try {
+            bytes.resize(static_cast<size_t>(size.QuadPart));
+        } catch (...) {
+            bytes.clear();  // a file too large for memory is as unreadable as a missing one
+        }
+        DWORD read = 0;
+        if (!bytes.empty() && (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
+                               read != bytes.size()))
+            bytes.clear();
+    }
+    CloseHandle(file);
+    return bytes;
+}
+
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const bool wrote = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                                                   nullptr) && written == bytes.size());
+    return CloseHandle(file) && wrote;
+}
+
+// The decoders and signatures of the decodability test.
+imaging::DecodedPicture LoadPicture(const std::string& path) {
+    const std::string bytes = ReadWholeFile(path);
+    return imaging::DecodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+}
+
+void DrawSqueezed(HWND panel, const imaging::DecodedPicture& picture) {
+    HDC dc = DrawingPanelDC(panel);
+    if (dc == nullptr || picture.status != imaging::DecodeStatus::Ok) return;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = static_cast<LONG>(picture.width);
+    info.bmiHeader.biHeight = -static_cast<LONG>(picture.height);  // rows are top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    // Averaging keeps a large picture recognisable when squeezed to the panel.
+    SetStretchBltMode(dc, HALFTONE);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchDIBits(dc, 0, 0, kPanelWidth, kPanelHeight, 0, 0, static_cast<int>(picture.width),
+                  static_cast<int>(picture.height), picture.bgra.data(), &info, DIB_RGB_COLORS, SRCCOPY);
+    InvalidateRect(panel, nullptr, FALSE);
+}
+
+void SetCaption(HWND label, const std::string& text, COLORREF color) {
+    SetWindowTextA(label, text.c_str());
+    SetLabelTextColor(label, color);
+}
+}  // namespace
+
+std::string PlaceholderPictureBytes() {
+    HMODULE module = GetModuleHandleA(nullptr);
+    HRSRC found = FindResourceA(module, "PLACEHOLDER", RT_RCDATA);
+    if (found == nullptr) return {};
+    HGLOBAL loaded = LoadResource(module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (data == nullptr) return {};
+    return std::string(static_cast<const char*>(data), SizeofResource(module, found));
+}
+
+std::string PlaceholderFilePath() { return ProgramFolder() + "\\tmp.jpg"; }
+
+void ShowSelectedRecord(MainWindow& window) {
+    RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
+    if (grid == nullptr) return;
+    const int row = grid->CurrentRow();
+    if (row < 1) return;
+    const std::string path = grid->CellText(row, kPath);
+    SetWindowTextA(window.Control(编辑框_序号), grid->CellText(row, kNumber).c_str());
+    const std::string name = grid->CellText(row, kName);
+    PreviewPicture(window, path, name);
+}
+
+void PreviewPicture(MainWindow& window, const std::string& path, const std::string& name) {
+    imaging::DecodedPicture picture = LoadPicture(path);
+    const int width = ProbeImageWidth(ReadWholeFile(path));
+    const int height = ProbeImageHeight(ReadWholeFile(path));
+    const std::string resolution = std::to_string(width) + "*" + std::to_string(height);
+    HWND panel = window.Control(画板1);
+    if (picture.status != imaging::DecodeStatus::Ok) {
+        const std::string placeholderFile = PlaceholderFilePath();
+        if (WriteWholeFile(placeholderFile, PlaceholderPictureBytes())) DrawSqueezed(panel, LoadPicture(placeholderFile));
+        SetCaption(window.Control(标签_标识), "[ " + name + " ]非图片文件", kRed);
+        SetWindowTextA(window.Control(标签_分辨率), resolution.c_str());
+        return;
+    }
+    SetCaption(window.Control(标签_标识), "[ " + name + " ]显示正常", kGreen);
+    SetWindowTextA(window.Control(标签_分辨率), resolution.c_str());
+    DrawSqueezed(panel, picture);
+}
