@@ -1,0 +1,201 @@
+#pragma once
+// The real main window on the page "校验图片" with files scanned into the record grid, the grid
+// clicked as a mouse would, the pop-up menu "参数" answered from the keyboard, the desktop folder
+// redirected and the drawing panel's pixels read back.
+#include "app/Controls.h"
+#include "verify/FailureExport.h"
+#include "verify/RecordGrid.h"
+#include "verify/VerificationRun.h"
+
+#include "../support/WindowTestSupport.h"
+
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace previewtest {
+using testsupport::Pump;
+using testsupport::TempFolder;
+using testsupport::TextOf;
+
+constexpr COLORREF kRed = 0x0000FF, kGreen = 0x008000;
+constexpr int kPanelWidth = 183, kPanelHeight = 208;
+
+inline std::string Fixture(const std::string& name) {
+    std::string path = QUILLMERE_FIXTURES + name;
+    for (char& c : path)
+        if (c == '/') c = '\\';
+    return path;
+}
+
+inline std::string ReadFileBytes(const std::string& path) {
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char buffer[65536];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) bytes.append(buffer, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+inline bool FileIsThere(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// A 24-bit BMP whose four quadrants have the given colours: top-left, top-right, bottom-left,
+// bottom-right.
+inline std::string QuadrantBmp(int width, int height, const COLORREF (&colors)[4]) {
+    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
+    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height);
+    std::string bytes;
+    auto put = [&bytes](uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    };
+    bytes += "BM";
+    put(54 + pixelBytes, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(static_cast<uint32_t>(width), 4);
+    put(static_cast<uint32_t>(height), 4);
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);
+    put(pixelBytes, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(0, 4);
+    put(0, 4);
+    for (int y = height - 1; y >= 0; --y) {  // bottom row first
+        std::string row;
+        for (int x = 0; x < width; ++x) {
+            const COLORREF c = colors[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
+            row.push_back(static_cast<char>(GetBValue(c)));
+            row.push_back(static_cast<char>(GetGValue(c)));
+            row.push_back(static_cast<char>(GetRValue(c)));
+        }
+        row.resize(rowBytes, '\0');
+        bytes += row;
+    }
+    return bytes;
+}
+
+class PreviewTest : public testsupport::MainWindowTest {
+protected:
+    void SetUp() override {
+        testsupport::MainWindowTest::SetUp();
+        SetDesktopFolderForTests([this] { return desktopAnswer; });
+    }
+    void TearDown() override {
+        SetDesktopFolderForTests(nullptr);
+        testsupport::MainWindowTest::TearDown();
+    }
+
+    RecordGrid& Grid() { return *RecordGrid::FromWindow(C(高级表格1)); }
+    void Scan(const TempFolder& folder) {
+        folderAnswer = folder.Path();
+        Click(按钮_选择);
+    }
+    void Verify() { Click(按钮_验证图片); }
+    void Copy(const TempFolder& folder, const std::string& fixture, const std::string& as) {
+        ASSERT_TRUE(CopyFileA(Fixture(fixture).c_str(), (folder.Path() + "\\" + as).c_str(), FALSE)) << fixture;
+    }
+    // The data row of a file name, or 0.
+    int RowOf(const std::string& name) {
+        for (int row = 1; row < Grid().RowCount(); ++row)
+            if (Grid().CellText(row, 2) == name) return row;
+        return 0;
+    }
+
+    // A left click at a point of the grid's client area.
+    void ClickGridAt(POINT at) {
+        SendMessageA(C(高级表格1), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+        SendMessageA(C(高级表格1), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        Pump();
+    }
+    // The middle of a visible row's cell; column 1 (文件路径) lies right of the 40-pixel 编号 column.
+    POINT CellPoint(int row, int column) {
+        const int height = Grid().RowHeight();
+        const int y = height * (1 + row - Grid().FirstVisibleRow()) + height / 2;
+        const int x = column == 0 ? 20 : 40 + 150;
+        return {x, y};
+    }
+    void ClickRow(int row) { ClickGridAt(CellPoint(row, 1)); }
+
+    COLORREF PanelPixel(int x, int y) { return GetPixel(DrawingPanelDC(C(画板1)), x, y); }
+    // Every fourth pixel of the panel.
+    std::vector<COLORREF> PanelSamples() {
+        std::vector<COLORREF> samples;
+        for (int y = 0; y < kPanelHeight; y += 4)
+            for (int x = 0; x < kPanelWidth; x += 4) samples.push_back(PanelPixel(x, y));
+        return samples;
+    }
+
+    // The menu "参数" is modal: a timer looks at it while it is shown, then answers it with keys.
+    struct MenuSeen {
+        bool shown = false;
+        UINT oversizedState = 0;
+        UINT failuresState = 0;
+    };
+    MenuSeen RightClickGrid(std::vector<WPARAM> keys) {
+        const POINT at = CellPoint(1, 1);
+        POINT screen = at;
+        ClientToScreen(C(高级表格1), &screen);
+        SetCursorPos(screen.x, screen.y);
+        Pump();
+        MenuSeen seen;
+        active_ = this;
+        seen_ = &seen;
+        keys_ = std::move(keys);
+        ticks_ = 0;
+        const UINT_PTR timer = SetTimer(nullptr, 0, 50, &OnMenuTimer);
+        PostMessageA(C(高级表格1), WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+        SendMessageA(C(高级表格1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
+        KillTimer(nullptr, timer);
+        active_ = nullptr;
+        Pump();  // the chosen item's command
+        return seen;
+    }
+    MenuSeen ChooseOversizedExport() { return RightClickGrid({VK_DOWN, VK_RETURN}); }
+    MenuSeen ChooseFailureExport() { return RightClickGrid({VK_UP, VK_RETURN}); }
+
+    std::string desktopAnswer;
+
+private:
+    static void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
+        PreviewTest* self = active_;
+        if (self == nullptr) return;
+        HWND menu = FindWindowA("#32768", nullptr);
+        if (menu == nullptr || !IsWindowVisible(menu)) {
+            if (++self->ticks_ > 100) EndMenu();  // never shown: do not hang
+            return;
+        }
+        if (!self->seen_->shown) {
+            self->seen_->shown = true;
+            self->seen_->oversizedState = GetMenuState(self->window->ParameterMenu(), 菜单_导出超分辨率图片, MF_BYCOMMAND);
+            self->seen_->failuresState = GetMenuState(self->window->ParameterMenu(), 菜单_导出失败名单, MF_BYCOMMAND);
+            for (WPARAM key : self->keys_) {
+                PostMessageA(menu, WM_KEYDOWN, key, 0);
+                PostMessageA(menu, WM_KEYUP, key, 0xC0000000);
+            }
+            return;
+        }
+        // Still open after its keys: a grey item cannot be chosen.
+        if (++self->ticks_ > 4) EndMenu();
+    }
+
+    static inline PreviewTest* active_ = nullptr;
+    MenuSeen* seen_ = nullptr;
+    std::vector<WPARAM> keys_;
+    int ticks_ = 0;
+};
+
+inline bool Near(COLORREF a, COLORREF b, int tolerance = 8) {
+    return std::abs(GetRValue(a) - GetRValue(b)) <= tolerance && std::abs(GetGValue(a) - GetGValue(b)) <= tolerance &&
+           std::abs(GetBValue(a) - GetBValue(b)) <= tolerance;
+}
+
+}  // namespace previewtest
