@@ -34,7 +34,7 @@ struct BmpSpec {
   std::vector<uint32_t> masks;  // written after a 40-byte header, or inside larger headers
   Bytes pixels;                 // the stored pixel data, already padded or encoded
 };
-Bytes MakeBmp(const BmpSpec& spec);
+Bytes MakeBmp(const BmpSpec& layout);
 // Pads rows given as packed bytes to 4-byte strides, in the order given.
 Bytes PadRows(const std::vector<Bytes>& rows);
 
@@ -66,7 +66,7 @@ struct GifSpec {
   Bytes lzw;  // the code bytes, split into sub-blocks by the writer
   bool trailer = true;
 };
-Bytes MakeGif(const GifSpec& spec);
+Bytes MakeGif(const GifSpec& layout);
 
 // PCX ------------------------------------------------------------------------------------------
 struct PcxSpec {
@@ -80,7 +80,7 @@ struct PcxSpec {
   std::vector<Rgba> palette;  // written at the end with 0x0C when not empty
 };
 Bytes RunLengthPcx(const std::vector<Bytes>& lines);
-Bytes MakePcx(const PcxSpec& spec);
+Bytes MakePcx(const PcxSpec& layout);
 
 // ICO / CUR ------------------------------------------------------------------------------------
 struct IconEntry {
@@ -107,7 +107,7 @@ struct PngSpec {
   int transparentGrey = -1;     // tRNS for grey
   std::vector<uint16_t> samples;  // width * height * channels samples, row-major
 };
-Bytes MakePng(const PngSpec& spec);
+Bytes MakePng(const PngSpec& layout);
 // A 1-bit grey picture of zeros, written row by row so its size costs no memory here.
 Bytes MakeBlankPng(uint32_t width, uint32_t height, bool interlaced);
 
