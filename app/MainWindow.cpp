@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/Controls.h"
+#include "app/PathText.h"
 #include "concurrency/MessageWaits.h"
 #include "crop/SourceList.h"
 #include "crop/SpriteCanvas.h"
@@ -46,9 +47,9 @@ bool PreTranslateForMainWindow(MSG* message) {
 std::string ProgramFolder() {
     char path[MAX_PATH * 2] = {};
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    std::string folder(path, length);
-    const size_t slash = folder.find_last_of('\\');
-    return slash == std::string::npos ? std::string() : folder.substr(0, slash);
+    const std::string file(path, length);
+    const size_t after = AfterLastBackslash(file);
+    return after == 0 ? std::string() : file.substr(0, after - 1);
 }
 
 MainWindow* MainWindow::Current() { return g_current; }

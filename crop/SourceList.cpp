@@ -1,5 +1,7 @@
 #include "crop/SourceList.h"
 
+#include "app/PathText.h"
+
 #include "app/Application.h"
 #include "app/DialogSeam.h"
 #include "app/MainWindow.h"
@@ -46,20 +48,6 @@ std::string ReadWholeFile(const std::string& path) {
     }
     CloseHandle(file);
     return bytes;
-}
-
-// Byte offset just past the last "\" of a GBK text, whose trail bytes may themselves be 0x5C;
-// 0 when there is none.
-size_t AfterLastBackslash(const std::string& text) {
-    size_t after = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (IsDBCSLeadByteEx(936, static_cast<BYTE>(text[i])) && i + 1 < text.size()) {
-            ++i;
-        } else if (text[i] == '\\') {
-            after = i + 1;
-        }
-    }
-    return after;
 }
 
 void SetCell(HWND list, int row, int column, const std::string& text) {

@@ -4,6 +4,7 @@
 // the process is not enough: two copies of the program would write, read and delete the same
 // file at once and each take the other's picture. A named mutex, held from the write to the
 // delete, keeps every load of every process in the session apart.
+#include "app/PathText.h"
 #include "imaging/BitmapObject.h"
 
 #include <shlobj.h>
@@ -67,13 +68,6 @@ bool WriteWholeFile(const std::string& path, const ByteString& bytes) {
         done += written;
     }
     return true;
-}
-
-// GBK paths: a trail byte may be 0x5C, so the last character is found with CharPrevA.
-bool EndsWithBackslash(const std::string& path) {
-    if (path.empty()) return false;
-    const char* last = CharPrevA(path.c_str(), path.c_str() + path.size());
-    return last + 1 == path.c_str() + path.size() && *last == '\\';
 }
 
 }  // namespace

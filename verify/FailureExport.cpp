@@ -1,5 +1,7 @@
 #include "verify/FailureExport.h"
 
+#include "app/PathText.h"
+
 #include "app/ControlIds.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxSeam.h"
@@ -27,16 +29,6 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
     return CloseHandle(file) && wrote;
 }
 
-// A GBK text whose last character is a backslash: a double-byte character may end in 0x5C too.
-bool EndsInBackslash(const std::string& text) {
-    bool backslash = false;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(text[i]);
-        backslash = byte == '\\';
-        if (byte >= 0x81 && byte <= 0xFE && i + 1 < text.size()) ++i;
-    }
-    return backslash;
-}
 }  // namespace
 
 void SetDesktopFolderForTests(DesktopFolderAnswer answer) { DesktopAnswer() = std::move(answer); }
@@ -60,7 +52,7 @@ void ExportFailureList(MainWindow& window) {
     }
     std::string folder = DesktopFolder();
     if (folder.empty()) folder = ProgramFolder();
-    if (!EndsInBackslash(folder)) folder += '\\';
+    if (!EndsWithBackslash(folder)) folder += '\\';
     const std::string file = folder + "错误名单.txt";
     // Cells hold GBK already, and so do the program's literals: the bytes go out unchanged.
     if (WriteWholeFile(file, text)) ShowInfoMessage("文件路径为：" + file);

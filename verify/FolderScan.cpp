@@ -3,6 +3,7 @@
 #include "app/DialogSeam.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxSeam.h"
+#include "app/PathText.h"
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"
 
@@ -60,7 +61,7 @@ void ChooseScanFolder(MainWindow& window) {
 }
 
 void ScanFolder(std::string& folder, const std::function<void(const std::string&, const std::string&)>& perFile) {
-    if (folder.empty() || folder.back() != '\\') folder += '\\';
+    if (!EndsWithBackslash(folder)) folder += '\\';
     WIN32_FIND_DATAA entry;
     HANDLE search = FindFirstFileA((folder + "*.*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) return;

@@ -146,6 +146,19 @@ TEST(ScanFolder, FolderGetsOneTrailingBackslash) {
     }
 }
 
+TEST(ScanFolder, AFolderEndingInADoubleByteCharacterGetsItsBackslash) {
+    // The second byte of "淺" is 0x5C, the backslash.
+    TempFolder parent("gbk");
+    const std::string folder = parent.Folder("淺");
+    parent.File("淺\\a.jpg");
+    std::string scanned = folder;
+    std::vector<std::string> seen;
+    ScanFolder(scanned, [&](const std::string& f, const std::string& name) { seen.push_back(f + name); });
+    EXPECT_EQ(scanned, folder + "\\");
+    ASSERT_EQ(seen.size(), 1u);
+    EXPECT_EQ(seen[0], folder + "\\a.jpg");
+}
+
 TEST(ScanFolder, AMissingFolderYieldsNothing) {
     std::string folder = "Z:\\no\\such\\folder";
     int calls = 0;
