@@ -135,6 +135,7 @@ double RunVerification(MainWindow& window, const std::string& folder, double* wo
     SendMessageA(window.Control(按钮_验证图片), BM_CLICK, 0, 0);
     const double elapsed = NowSeconds() - start;
     Pump();
+    std::printf("  worst message response during this run: %.1f ms\n", watch.WorstMs());
     *worstResponseMs = std::max(*worstResponseMs, watch.WorstMs());
     return elapsed;
 }
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
                 decodeSeconds, photos / decodeSeconds, photoSeconds / decodeSeconds);
 
     double perFile[2] = {};
-    const int counts[2] = {1000, 20000};
+    const int counts[2] = {1000, argc > 2 ? std::atoi(argv[2]) : 20000};
     for (int i = 0; i < 2; ++i) {
         const std::string folder = TempFolder("quillmere-verify-bench-small-" + std::to_string(counts[i]));
         for (int f = 0; f < counts[i]; ++f) {
