@@ -1,10 +1,10 @@
 #include "crop/SourceList.h"
 
-#include "app/PathText.h"
-
 #include "app/Application.h"
 #include "app/DialogSeam.h"
+#include "app/FileBytes.h"
 #include "app/MainWindow.h"
+#include "app/PathText.h"
 #include "concurrency/MessageWaits.h"
 #include "imaging/ImageProbe.h"
 
@@ -21,34 +21,6 @@ constexpr DWORD kTakenAttributes = 0x37;  // read-only, hidden, system, folder, 
 constexpr const char kSingleFileFilter[] = "*.jpg;*.jpeg;*.bmp|*.jpg;*.jpeg;*.bmp";
 
 HWND List(MainWindow& window) { return window.Control(超级列表框1); }
-
-std::string ReadWholeFile(const std::string& path) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string bytes;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 &&
-        static_cast<unsigned long long>(size.QuadPart) < bytes.max_size()) {
-        try {
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-        } catch (const std::bad_alloc&) {
-            // Too big to hold: measured as no picture.
-            CloseHandle(file);
-            return {};
-        }
-        size_t done = 0;
-        while (done < bytes.size()) {
-            const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-            DWORD read = 0;
-            if (!ReadFile(file, &bytes[done], chunk, &read, nullptr) || read == 0) break;
-            done += read;
-        }
-        bytes.resize(done);
-    }
-    CloseHandle(file);
-    return bytes;
-}
 
 void SetCell(HWND list, int row, int column, const std::string& text) {
     LVITEMA item = {};

@@ -1,10 +1,10 @@
 #include "verify/FailureExport.h"
 
-#include "app/PathText.h"
-
 #include "app/ControlIds.h"
+#include "app/FileBytes.h"
 #include "app/MainWindow.h"
 #include "app/MessageBoxSeam.h"
+#include "app/PathText.h"
 #include "concurrency/MessageWaits.h"
 #include "verify/RecordGrid.h"
 
@@ -17,16 +17,6 @@ constexpr int kPath = 1, kResult = 5, kReason = 6;
 DesktopFolderAnswer& DesktopAnswer() {
     static DesktopFolderAnswer answer;
     return answer;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool wrote = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                                   nullptr) && written == bytes.size());
-    // A write the system could not finish shows only when the handle is closed.
-    return CloseHandle(file) && wrote;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "app/ControlIds.h"
 #include "app/Controls.h"
+#include "app/FileBytes.h"
 #include "app/MainWindow.h"
 #include "imaging/ImageProbe.h"
 #include "imaging/decode/PictureDecoder.h"
@@ -13,37 +14,6 @@ namespace {
 constexpr int kPanelWidth = 183, kPanelHeight = 208;
 constexpr COLORREF kRed = 0x0000FF, kGreen = 0x008000;
 constexpr int kNumber = 0, kPath = 1, kName = 2;
-
-std::string ReadWholeFile(const std::string& path) {
-    std::string bytes;
-    // Others may read the file meanwhile but not change it, as for the decodability test.
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF) {
-        try {
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-        } catch (...) {
-            bytes.clear();  // a file too large for memory is as unreadable as a missing one
-        }
-        DWORD read = 0;
-        if (!bytes.empty() && (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                               read != bytes.size()))
-            bytes.clear();
-    }
-    CloseHandle(file);
-    return bytes;
-}
-
-bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    DWORD written = 0;
-    const bool wrote = bytes.empty() || (WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                                                   nullptr) && written == bytes.size());
-    return CloseHandle(file) && wrote;
-}
 
 // The decoders and signatures of the decodability test.
 imaging::DecodedPicture LoadPicture(const std::string& path) {

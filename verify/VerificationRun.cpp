@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "app/Controls.h"
+#include "app/FileBytes.h"
 #include "app/MainWindow.h"
 #include "app/NumberText.h"
 #include "app/TimeText.h"
@@ -36,27 +37,6 @@ bool g_running = false;
 struct VerifyTaskArgs {
     std::string path;
 };
-
-std::string ReadWholeFile(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0 && size.QuadPart < 0x7FFFFFFF) {
-        try {
-            bytes.resize(static_cast<size_t>(size.QuadPart));
-        } catch (...) {
-            bytes.clear();  // a file too large for memory is as unreadable as a missing one
-        }
-        DWORD read = 0;
-        if (!bytes.empty() && (!ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr) ||
-                               read != bytes.size()))
-            bytes.clear();
-    }
-    CloseHandle(file);
-    return bytes;
-}
 
 class RunningFlag {
 public:

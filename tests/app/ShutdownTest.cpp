@@ -3,6 +3,8 @@
 #include "app/Application.h"
 #include "app/MainWindow.h"
 
+#include "../support/ChildProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -40,24 +42,10 @@ int RunBusyChild() {
 }
 
 TEST(Shutdown, ClosingTheWindowWhileTasksRunEndsTheProgramAtOnce) {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string command = std::string("\"") + self + "\" " + kBusyChildFlag;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    const DWORD started = GetTickCount();
-    const DWORD waited = WaitForSingleObject(process.hProcess, 15000);
-    const DWORD elapsed = GetTickCount() - started;
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    ASSERT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the program did not end";
-    EXPECT_EQ(exitCode, 0u) << "a clean end of the message loop and release";
-    EXPECT_LT(elapsed, 10000u) << "it must not wait for the 30-second tasks";
+    const testsupport::ChildResult child = testsupport::RunSelfWithFlag(kBusyChildFlag, 15000);
+    ASSERT_TRUE(child.ended) << "the program did not end";
+    EXPECT_EQ(child.exitCode, 0u) << "a clean end of the message loop and release";
+    EXPECT_LT(child.elapsedMs, 10000u) << "it must not wait for the 30-second tasks";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include "app/MainWindow.h"
 #include "crop/SourceList.h"
 
+#include "../support/WindowTestSupport.h"
+
 #include <windows.h>
 #include <commctrl.h>
 
@@ -17,20 +19,9 @@
 
 namespace croptest {
 
-inline void Pump() {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) continue;
-        TranslateMessage(&message);
-        DispatchMessageA(&message);
-    }
-}
-
-inline std::string TextOf(HWND hwnd) {
-    char text[2048] = {};
-    GetWindowTextA(hwnd, text, sizeof text);
-    return text;
-}
+using testsupport::Pump;
+using testsupport::TempFolder;
+using testsupport::TextOf;
 
 // A 24-bit BMP file image of the given size, every pixel grey.
 inline std::string BmpBytes(int width, int height) {
@@ -59,59 +50,6 @@ inline std::string BmpBytes(int width, int height) {
     return bytes;
 }
 
-// A folder under the temporary folder, removed with everything in it at the end.
-class TempFolder {
-public:
-    explicit TempFolder(const std::string& tag) {
-        char base[MAX_PATH] = {};
-        GetTempPathA(sizeof base, base);
-        static int serial = 0;
-        path_ = std::string(base) + "quillmere-crop-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(++serial);
-        CreateDirectoryA(path_.c_str(), nullptr);
-    }
-    ~TempFolder() { Remove(path_); }
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::string& Path() const { return path_; }  // without a trailing backslash
-    std::string File(const std::string& name, const std::string& content) const {
-        const std::string full = path_ + "\\" + name;
-        HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        EXPECT_NE(file, INVALID_HANDLE_VALUE) << full;
-        DWORD written = 0;
-        if (file != INVALID_HANDLE_VALUE) {
-            WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-            CloseHandle(file);
-        }
-        return full;
-    }
-    std::string Folder(const std::string& name, DWORD attributes = 0) const {
-        const std::string full = path_ + "\\" + name;
-        EXPECT_TRUE(CreateDirectoryA(full.c_str(), nullptr)) << full;
-        if (attributes) SetFileAttributesA(full.c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
-        return full;
-    }
-
-private:
-    static void Remove(const std::string& folder) {
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &entry);
-        if (search != INVALID_HANDLE_VALUE) {
-            do {
-                const std::string name = entry.cFileName;
-                if (name == "." || name == "..") continue;
-                const std::string full = folder + "\\" + name;
-                SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-                if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) Remove(full); else DeleteFileA(full.c_str());
-            } while (FindNextFileA(search, &entry));
-            FindClose(search);
-        }
-        SetFileAttributesA(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-        RemoveDirectoryA(folder.c_str());
-    }
-    std::string path_;
-};
 
 class CropPageTest : public ::testing::Test {
 protected:

@@ -86,15 +86,20 @@ public:
     explicit TempFolder(const std::string& tag) {
         char base[MAX_PATH] = {};
         GetTempPathA(sizeof base, base);
+        static int serial = 0;
         path_ = std::string(base) + "quillmere-" + tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-                std::to_string(GetTickCount());
+                std::to_string(++serial);
         CreateDirectoryA(path_.c_str(), nullptr);
     }
     ~TempFolder() { Remove(path_); }
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
     const std::string& Path() const { return path_; }  // without a trailing backslash
     std::string File(const std::string& name, const std::string& content = "x") const {
         const std::string full = path_ + "\\" + name;
         HANDLE file = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        EXPECT_NE(file, INVALID_HANDLE_VALUE) << full;
         DWORD written = 0;
         if (file != INVALID_HANDLE_VALUE) {
             WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -104,7 +109,7 @@ public:
     }
     std::string Folder(const std::string& name, DWORD attributes = 0) const {
         const std::string full = path_ + "\\" + name;
-        CreateDirectoryA(full.c_str(), nullptr);
+        EXPECT_TRUE(CreateDirectoryA(full.c_str(), nullptr)) << full;
         if (attributes) SetFileAttributesA(full.c_str(), attributes | FILE_ATTRIBUTE_DIRECTORY);
         return full;
     }

@@ -4,6 +4,7 @@
 
 #include "app/Controls.h"
 
+#include "../support/ChildProcess.h"
 #include "../support/WindowTestSupport.h"
 
 #include <atomic>
@@ -312,22 +313,11 @@ int RunCloseDuringRunChild() {
 }
 
 TEST(VerificationShutdown, ClosingTheWindowDuringARunEndsTheProgramAtOnce) {
-    char self[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string command = std::string("\"") + self + "\" " + kCloseDuringRunFlag;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process));
-    const DWORD waited = WaitForSingleObject(process.hProcess, 30000);
-    if (waited != WAIT_OBJECT_0) TerminateProcess(process.hProcess, 99);
-    DWORD exitCode = 0;
-    GetExitCodeProcess(process.hProcess, &exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    ASSERT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the program did not end";
-    EXPECT_EQ(exitCode, 0u);
+    const testsupport::ChildResult child = testsupport::RunSelfWithFlag(kCloseDuringRunFlag, 30000);
+    ASSERT_TRUE(child.ended) << "the program did not end";
+    EXPECT_EQ(child.exitCode, 0u);
 }
+
 }  // namespace
 
 int main(int argc, char** argv) {
