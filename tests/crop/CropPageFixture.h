@@ -6,6 +6,7 @@
 #include "app/MainWindow.h"
 #include "crop/SourceList.h"
 
+#include "../support/TestPictures.h"
 #include "../support/WindowTestSupport.h"
 
 #include <windows.h>
@@ -25,29 +26,7 @@ using testsupport::TextOf;
 
 // A 24-bit BMP file image of the given size, every pixel grey.
 inline std::string BmpBytes(int width, int height) {
-    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height);
-    std::string bytes;
-    auto put = [&bytes](uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    };
-    bytes += "BM";
-    put(54 + pixelBytes, 4);
-    put(0, 4);
-    put(54, 4);
-    put(40, 4);
-    put(static_cast<uint32_t>(width), 4);
-    put(static_cast<uint32_t>(height), 4);
-    put(1, 2);
-    put(24, 2);
-    put(0, 4);
-    put(pixelBytes, 4);
-    put(2835, 4);
-    put(2835, 4);
-    put(0, 4);
-    put(0, 4);
-    bytes.append(pixelBytes, '\x80');
-    return bytes;
+    return testsupport::Bmp24(width, height, [](int, int) { return RGB(0x80, 0x80, 0x80); });
 }
 
 

@@ -7,6 +7,7 @@
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"
 
+#include "../support/TestPictures.h"
 #include "../support/WindowTestSupport.h"
 
 #include <cstdint>
@@ -48,39 +49,9 @@ inline bool FileIsThere(const std::string& path) {
 // A 24-bit BMP whose four quadrants have the given colours: top-left, top-right, bottom-left,
 // bottom-right.
 inline std::string QuadrantBmp(int width, int height, const COLORREF (&colors)[4]) {
-    const uint32_t rowBytes = (static_cast<uint32_t>(width) * 3 + 3) & ~3u;
-    const uint32_t pixelBytes = rowBytes * static_cast<uint32_t>(height);
-    std::string bytes;
-    auto put = [&bytes](uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-    };
-    bytes += "BM";
-    put(54 + pixelBytes, 4);
-    put(0, 4);
-    put(54, 4);
-    put(40, 4);
-    put(static_cast<uint32_t>(width), 4);
-    put(static_cast<uint32_t>(height), 4);
-    put(1, 2);
-    put(24, 2);
-    put(0, 4);
-    put(pixelBytes, 4);
-    put(2835, 4);
-    put(2835, 4);
-    put(0, 4);
-    put(0, 4);
-    for (int y = height - 1; y >= 0; --y) {  // bottom row first
-        std::string row;
-        for (int x = 0; x < width; ++x) {
-            const COLORREF c = colors[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
-            row.push_back(static_cast<char>(GetBValue(c)));
-            row.push_back(static_cast<char>(GetGValue(c)));
-            row.push_back(static_cast<char>(GetRValue(c)));
-        }
-        row.resize(rowBytes, '\0');
-        bytes += row;
-    }
-    return bytes;
+    return testsupport::Bmp24(width, height, [&](int x, int y) {
+        return colors[(y >= height / 2 ? 2 : 0) + (x >= width / 2 ? 1 : 0)];
+    });
 }
 
 class PreviewTest : public testsupport::MainWindowTest {
