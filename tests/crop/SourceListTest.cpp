@@ -1,4 +1,5 @@
 #include "CropPageFixture.h"
+#include "../support/PopupMenuDriver.h"
 
 #include <algorithm>
 #include <functional>
@@ -10,19 +11,7 @@ using croptest::Pump;
 using croptest::TempFolder;
 using croptest::TextOf;
 
-// The files of a folder as the system enumerates them, with the attributes the scan takes.
-std::vector<std::string> EnumeratedFiles(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA entry;
-    HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
-    if (search == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (entry.dwFileAttributes & 0x37))
-            names.push_back(entry.cFileName);
-    } while (FindNextFileA(search, &entry));
-    FindClose(search);
-    return names;
-}
+using testsupport::EnumeratedFiles;
 
 class SourceListTest : public CropPageTest {};
 
@@ -215,25 +204,14 @@ protected:
     // Right-clicks the list at a point of its client area and answers the menu with the keys.
     Seen RightClick(POINT at, std::vector<WPARAM> keys) {
         HWND list = C(超级列表框1);
+        const testsupport::PopupSeen popup =
+            testsupport::PopupMenuDriver::RightClick(list, at, window->CropMenu(), 菜单_删除选中, 菜单_删除全部, std::move(keys));
+        Pump();
         POINT screen = at;
         ClientToScreen(list, &screen);
-        SetCursorPos(screen.x, screen.y);
-        Pump();
-        Seen seen;
-        active_ = this;
-        seen_ = &seen;
-        keys_ = std::move(keys);
-        ticks_ = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, &OnTimer);
-        // The button's release waits in the queue, as it would after a real click.
-        PostMessageA(list, WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-        SendMessageA(list, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-        KillTimer(nullptr, timer);
-        active_ = nullptr;
-        Pump();
-        EXPECT_EQ(screen.x, seen.at.x);
-        EXPECT_EQ(screen.y, seen.at.y);
-        return seen;
+        EXPECT_EQ(screen.x, popup.at.x);
+        EXPECT_EQ(screen.y, popup.at.y);
+        return {popup.shown, popup.at, popup.states[0], popup.states[1]};
     }
     POINT OnRow(int row) {
         RECT rect = {};
@@ -247,38 +225,7 @@ protected:
         return {client.right / 2, client.bottom - 8};
     }
 
-private:
-    static void CALLBACK OnTimer(HWND, UINT, UINT_PTR, DWORD) {
-        ListMenuTest* self = active_;
-        if (self == nullptr) return;
-        HWND menu = FindWindowA("#32768", nullptr);
-        if (menu == nullptr || !IsWindowVisible(menu)) {
-            if (++self->ticks_ > 100) EndMenu();  // never shown: do not hang
-            return;
-        }
-        if (!self->seen_->shown) {
-            self->seen_->shown = true;
-            RECT rect;
-            GetWindowRect(menu, &rect);
-            self->seen_->at = {rect.left, rect.top};
-            self->seen_->selectedState = GetMenuState(self->window->CropMenu(), 菜单_删除选中, MF_BYCOMMAND);
-            self->seen_->allState = GetMenuState(self->window->CropMenu(), 菜单_删除全部, MF_BYCOMMAND);
-            for (WPARAM key : self->keys_) {
-                PostMessageA(menu, WM_KEYDOWN, key, 0);
-                PostMessageA(menu, WM_KEYUP, key, 0xC0000000);
-            }
-            return;
-        }
-        // Still open after its keys: a grey item cannot be chosen.
-        if (++self->ticks_ > 4) EndMenu();
-    }
-
-    static ListMenuTest* active_;
-    Seen* seen_ = nullptr;
-    std::vector<WPARAM> keys_;
-    int ticks_ = 0;
 };
-ListMenuTest* ListMenuTest::active_ = nullptr;
 
 TEST_F(ListMenuTest, DeleteSelectedIsGreyWithoutASelection) {
     for (const char* name : {"a.bmp", "b.bmp"}) AppendSourceRow(*window, std::string("C:\\") + name, name, "0*0");

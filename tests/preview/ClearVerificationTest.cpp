@@ -98,7 +98,8 @@ TEST_F(ClearDuringRunTest, APressDuringARunIsIgnored) {
     active_ = nullptr;
     ASSERT_TRUE(pressed_) << "the press came during the run";
     EXPECT_FALSE(before_.empty());
-    EXPECT_EQ(after_, before_) << "the handed-out row kept its mark";
+    // A worker may finish the row meanwhile ("正在执行" to "已完成"); a clear would have emptied it.
+    EXPECT_FALSE(after_.empty()) << "the handed-out row kept its mark";
     for (int row = 1; row < Grid().RowCount(); ++row) EXPECT_EQ(Grid().CellText(row, 3), "已完成") << row;
     EXPECT_EQ(TextOf(C(标签_验证结果)), "验证结果：成功：0 失败：40");
 

@@ -7,6 +7,7 @@
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"
 
+#include "../support/PopupMenuDriver.h"
 #include "../support/TestPictures.h"
 #include "../support/WindowTestSupport.h"
 
@@ -112,56 +113,15 @@ protected:
         UINT failuresState = 0;
     };
     MenuSeen RightClickGrid(std::vector<WPARAM> keys) {
-        const POINT at = CellPoint(1, 1);
-        POINT screen = at;
-        ClientToScreen(C(高级表格1), &screen);
-        SetCursorPos(screen.x, screen.y);
-        Pump();
-        MenuSeen seen;
-        active_ = this;
-        seen_ = &seen;
-        keys_ = std::move(keys);
-        ticks_ = 0;
-        const UINT_PTR timer = SetTimer(nullptr, 0, 50, &OnMenuTimer);
-        PostMessageA(C(高级表格1), WM_RBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-        SendMessageA(C(高级表格1), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(at.x, at.y));
-        KillTimer(nullptr, timer);
-        active_ = nullptr;
+        const testsupport::PopupSeen popup = testsupport::PopupMenuDriver::RightClick(
+            C(高级表格1), CellPoint(1, 1), window->ParameterMenu(), 菜单_导出超分辨率图片, 菜单_导出失败名单, std::move(keys));
         Pump();  // the chosen item's command
-        return seen;
+        return {popup.shown, popup.states[0], popup.states[1]};
     }
     MenuSeen ChooseOversizedExport() { return RightClickGrid({VK_DOWN, VK_RETURN}); }
     MenuSeen ChooseFailureExport() { return RightClickGrid({VK_UP, VK_RETURN}); }
 
     std::string desktopAnswer;
-
-private:
-    static void CALLBACK OnMenuTimer(HWND, UINT, UINT_PTR, DWORD) {
-        PreviewTest* self = active_;
-        if (self == nullptr) return;
-        HWND menu = FindWindowA("#32768", nullptr);
-        if (menu == nullptr || !IsWindowVisible(menu)) {
-            if (++self->ticks_ > 100) EndMenu();  // never shown: do not hang
-            return;
-        }
-        if (!self->seen_->shown) {
-            self->seen_->shown = true;
-            self->seen_->oversizedState = GetMenuState(self->window->ParameterMenu(), 菜单_导出超分辨率图片, MF_BYCOMMAND);
-            self->seen_->failuresState = GetMenuState(self->window->ParameterMenu(), 菜单_导出失败名单, MF_BYCOMMAND);
-            for (WPARAM key : self->keys_) {
-                PostMessageA(menu, WM_KEYDOWN, key, 0);
-                PostMessageA(menu, WM_KEYUP, key, 0xC0000000);
-            }
-            return;
-        }
-        // Still open after its keys: a grey item cannot be chosen.
-        if (++self->ticks_ > 4) EndMenu();
-    }
-
-    static inline PreviewTest* active_ = nullptr;
-    MenuSeen* seen_ = nullptr;
-    std::vector<WPARAM> keys_;
-    int ticks_ = 0;
 };
 
 inline bool Near(COLORREF a, COLORREF b, int tolerance = 8) {

@@ -36,6 +36,21 @@ struct ShownMessage {
     UINT style;
 };
 
+// The files of a folder in the order the system enumerates them, with the attributes the scans
+// take (any of 0x37, not a folder).
+inline std::vector<std::string> EnumeratedFiles(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA entry;
+    HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (entry.dwFileAttributes & 0x37))
+            names.push_back(entry.cFileName);
+    } while (FindNextFileA(search, &entry));
+    FindClose(search);
+    return names;
+}
+
 // The process-wide objects, made once for a test program as the program makes them at start.
 inline void EnsureGlobals() {
     static bool made = false;

@@ -7,24 +7,12 @@
 
 namespace {
 using testsupport::TempFolder;
+using testsupport::EnumeratedFiles;
 using testsupport::TextOf;
 
 class FolderScanTest : public testsupport::MainWindowTest {
 protected:
     RecordGrid& Grid() { return *RecordGrid::FromWindow(C(高级表格1)); }
-    // The files of a folder in the order the system enumerates them.
-    static std::vector<std::string> EnumeratedFiles(const std::string& folder) {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA entry;
-        HANDLE search = FindFirstFileA((folder + "\\*.*").c_str(), &entry);
-        if (search == INVALID_HANDLE_VALUE) return names;
-        do {
-            if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && (entry.dwFileAttributes & 0x37))
-                names.push_back(entry.cFileName);
-        } while (FindNextFileA(search, &entry));
-        FindClose(search);
-        return names;
-    }
 };
 
 TEST_F(FolderScanTest, ExactlyTheFilesBecomeNumberedRows) {

@@ -156,8 +156,8 @@ TEST_F(RecordGridTest, AHundredThousandRowsFillLinearlyAndStayQuick) {
     lastTenth = GetTickCount64() - mark;
     testsupport::Pump();
     ASSERT_EQ(Grid().RowCount(), kRows + 1);
-    // The last rows cost what the first did (a 25 ms floor absorbs timer granularity).
-    EXPECT_LE(lastTenth, std::max<int64_t>(firstTenth * 2, 25)) << "first " << firstTenth << " ms, last " << lastTenth;
+    // The last rows cost what the first did (a 50 ms floor absorbs timer granularity and noise).
+    EXPECT_LE(lastTenth, std::max<int64_t>(firstTenth * 3, 50)) << "first " << firstTenth << " ms, last " << lastTenth;
 
     // Scrolling to the end and painting touches only the rows in view.
     const int64_t paintStart = GetTickCount64();
