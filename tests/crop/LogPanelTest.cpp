@@ -48,26 +48,8 @@ TEST_F(LogPanelTest, EachLineIsAddedLastAndScrolledTo) {
 }
 
 TEST_F(LogPanelTest, AWorkersLineArrivesThroughTheWindowThread) {
-    struct Work {
-        MainWindow* window;
-    } work{window};
-    HANDLE worker = CreateThread(
-        nullptr, 0,
-        [](void* argument) -> DWORD {
-            AppendLogLine(*static_cast<Work*>(argument)->window, "from a worker");
-            return 0;
-        },
-        &work, 0, nullptr);
-    ASSERT_NE(worker, nullptr);
-    const DWORD start = GetTickCount();
-    DWORD waited = WAIT_TIMEOUT;
-    while (waited != WAIT_OBJECT_0 && GetTickCount() - start < 10000) {
-        waited = MsgWaitForMultipleObjects(1, &worker, FALSE, 100, QS_ALLINPUT);
-        Pump();
-    }
-    if (waited != WAIT_OBJECT_0) TerminateThread(worker, 1);
-    CloseHandle(worker);
-    ASSERT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0));
+    MainWindow* target = window;
+    ASSERT_TRUE(testsupport::RunWorkerWhilePumping([target] { AppendLogLine(*target, "from a worker"); }));
     ASSERT_EQ(Lines(), 1);
     EXPECT_EQ(Line(0), "from a worker");
 }

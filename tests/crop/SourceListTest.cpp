@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 namespace {
 using croptest::BmpBytes;
@@ -321,33 +322,16 @@ TEST(LastPathPart, IsTheTextAfterTheLastBackslash) {
 // with its messages dispatched.
 TEST_F(SourceListTest, AWorkerReadsAndWritesCellsWhileTheWindowThreadDispatches) {
     for (int i = 0; i < 3; ++i) AppendSourceRow(*window, "C:\\w.bmp", "w.bmp", "0*0");
-    struct Work {
-        MainWindow* window;
-        int found = -2;
-        int pending = -2;
-    } work{window};
-    HANDLE worker = CreateThread(
-        nullptr, 0,
-        [](void* argument) -> DWORD {
-            Work& w = *static_cast<Work*>(argument);
-            SetSourceCell(*w.window, 0, SourceImageRow::状态, "正在执行");
-            w.found = FindRowByCell(*w.window, "", SourceImageRow::状态);
-            w.pending = CountPendingRows(*w.window);
-            return 0;
-        },
-        &work, 0, nullptr);
-    ASSERT_NE(worker, nullptr);
-    const DWORD start = GetTickCount();
-    DWORD waited = WAIT_TIMEOUT;
-    while (waited != WAIT_OBJECT_0 && GetTickCount() - start < 10000) {
-        waited = MsgWaitForMultipleObjects(1, &worker, FALSE, 100, QS_ALLINPUT);
-        Pump();
-    }
-    if (waited != WAIT_OBJECT_0) TerminateThread(worker, 1);
-    CloseHandle(worker);
-    ASSERT_EQ(waited, static_cast<DWORD>(WAIT_OBJECT_0)) << "the worker's sends were never served";
-    EXPECT_EQ(work.found, 1);
-    EXPECT_EQ(work.pending, 2);
+    MainWindow* target = window;
+    // Shared with the worker, which outlives the test if it never gets its answers.
+    auto seen = std::make_shared<std::pair<int, int>>(-2, -2);
+    ASSERT_TRUE(testsupport::RunWorkerWhilePumping([target, seen] {
+        SetSourceCell(*target, 0, SourceImageRow::状态, "正在执行");
+        seen->first = FindRowByCell(*target, "", SourceImageRow::状态);
+        seen->second = CountPendingRows(*target);
+    })) << "the worker's sends were never served";
+    EXPECT_EQ(seen->first, 1) << "the first pending row";
+    EXPECT_EQ(seen->second, 2) << "pending rows";
     EXPECT_EQ(SourceCell(*window, 0, SourceImageRow::状态), "正在执行");
 }
 

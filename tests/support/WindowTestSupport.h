@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace testsupport {
@@ -35,6 +37,30 @@ struct ShownMessage {
     std::string caption;
     UINT style;
 };
+
+// Runs work on another thread while this (window) thread keeps dispatching, as a run's polling
+// does, so the worker's sent messages are served. False when it had not ended after 10 s.
+inline bool RunWorkerWhilePumping(std::function<void()> work) {
+    // The worker owns copies of what it uses: on a time-out it is left running on its own.
+    const HANDLE done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    std::thread worker([work = std::move(work), done] {
+        work();
+        SetEvent(done);
+    });
+    const DWORD start = GetTickCount();
+    DWORD waited = WAIT_TIMEOUT;
+    while (waited != WAIT_OBJECT_0 && GetTickCount() - start < 10000) {
+        waited = MsgWaitForMultipleObjects(1, &done, FALSE, 100, QS_ALLINPUT);
+        Pump();
+    }
+    if (waited != WAIT_OBJECT_0) {
+        worker.detach();  // stuck in a send nobody serves; the event stays open for it
+        return false;
+    }
+    worker.join();
+    CloseHandle(done);
+    return true;
+}
 
 // The files of a folder in the order the system enumerates them, with the attributes the scans
 // take (any of 0x37, not a folder).
