@@ -196,11 +196,13 @@ uint64_t PixelBytesNeeded(const Dib& dib) {
 
 DecodeStatus DecodeUncompressed(const Dib& dib, ByteView pixels, RowSink& sink) {
   if (!pixels.Has(0, PixelBytesNeeded(dib))) return DecodeStatus::Truncated;
-  const DecodeStatus started = sink.Start(dib.width, dib.height);
+  const DecodeStatus started = sink.Start(dib.width, dib.height, RowOrder::TopDown);
   if (started != DecodeStatus::Ok) return started;
-  for (uint32_t r = 0; r < dib.height; ++r) {
-    const uint32_t y = dib.bottomUp ? dib.height - 1 - r : r;
-    if (!ConvertRow(dib, pixels.data + dib.stride * r, sink.Row(y))) return DecodeStatus::Corrupt;
+  for (uint32_t y = 0; y < dib.height; ++y) {
+    const uint32_t r = dib.bottomUp ? dib.height - 1 - y : y;  // stored row
+    uint8_t* dst = sink.Row(y);
+    if (dst == nullptr) return DecodeStatus::TooLarge;
+    if (!ConvertRow(dib, pixels.data + dib.stride * r, dst)) return DecodeStatus::Corrupt;
   }
   return DecodeStatus::Ok;
 }
@@ -208,18 +210,24 @@ DecodeStatus DecodeUncompressed(const Dib& dib, ByteView pixels, RowSink& sink) 
 // BI_RLE8 and BI_RLE4. Pixels the stream skips stay transparent. A run or literal that would
 // pass the end of its row, or a move past the picture, is corrupt: nothing is clipped.
 DecodeStatus DecodeRle(const Dib& dib, ByteView stream, RowSink& sink) {
-  const DecodeStatus started = sink.Start(dib.width, dib.height);
+  const DecodeStatus started = sink.Start(dib.width, dib.height, RowOrder::BottomUp);
   if (started != DecodeStatus::Ok) return started;
   const bool four = dib.compression == kRle4;
   uint64_t x = 0, r = 0;  // r counts rows from the bottom
   size_t at = 0;
+  uint8_t* row = nullptr;  // row r once a pixel has been put into it
+  uint64_t rowOf = UINT64_MAX;
 
   auto put = [&](unsigned index) {
-    if (index >= dib.paletteSize) return false;
-    uint8_t* row = sink.Row(static_cast<uint32_t>(dib.height - 1 - r));
+    if (index >= dib.paletteSize) return DecodeStatus::Corrupt;
+    if (rowOf != r) {
+      row = sink.Row(static_cast<uint32_t>(dib.height - 1 - r));
+      if (row == nullptr) return DecodeStatus::TooLarge;
+      rowOf = r;
+    }
     std::memcpy(row + x * 4, &dib.palette[index * 4], 4);
     ++x;
-    return true;
+    return DecodeStatus::Ok;
   };
 
   while (stream.Has(at, 2)) {
@@ -229,7 +237,8 @@ DecodeStatus DecodeRle(const Dib& dib, ByteView stream, RowSink& sink) {
       if (r >= dib.height || count > dib.width - x) return DecodeStatus::Corrupt;
       for (unsigned i = 0; i < count; ++i) {
         const unsigned index = four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value;
-        if (!put(index)) return DecodeStatus::Corrupt;
+        const DecodeStatus put1 = put(index);
+        if (put1 != DecodeStatus::Ok) return put1;
       }
       continue;
     }
@@ -256,7 +265,8 @@ DecodeStatus DecodeRle(const Dib& dib, ByteView stream, RowSink& sink) {
         for (unsigned i = 0; i < value; ++i) {
           const unsigned byte = stream.U8(at + (four ? i / 2 : i));
           const unsigned index = four ? (i % 2 == 0 ? byte >> 4 : byte & 0x0F) : byte;
-          if (!put(index)) return DecodeStatus::Corrupt;
+          const DecodeStatus put1 = put(index);
+          if (put1 != DecodeStatus::Ok) return put1;
         }
         at += bytes + bytes % 2;
         break;
@@ -279,11 +289,13 @@ DecodeStatus DecodeIconDib(const Dib& dib, ByteView pixels, RowSink& sink) {
   }
   if (!hasMask && !ownAlpha && dib.bpp != 32) return DecodeStatus::Truncated;
 
-  const DecodeStatus started = sink.Start(dib.width, dib.height);
+  const DecodeStatus started = sink.Start(dib.width, dib.height, RowOrder::TopDown);
   if (started != DecodeStatus::Ok) return started;
-  for (uint32_t r = 0; r < dib.height; ++r) {
+  for (uint32_t y = 0; y < dib.height; ++y) {
+    const uint32_t r = dib.height - 1 - y;  // stored bottom row first
     const uint8_t* src = pixels.data + dib.stride * r;
-    uint8_t* dst = sink.Row(dib.height - 1 - r);
+    uint8_t* dst = sink.Row(y);
+    if (dst == nullptr) return DecodeStatus::TooLarge;
     if (!ConvertRow(dib, src, dst)) return DecodeStatus::Corrupt;
     if (ownAlpha) {
       for (uint32_t x = 0; x < dib.width; ++x) dst[size_t{x} * 4 + 3] = src[size_t{x} * 4 + 3];

@@ -8,15 +8,21 @@
 
 namespace imaging::detail {
 
-// Where a decoder puts its rows. The sink checks the size against the limits before anything
-// is allocated; a full decode keeps every row, a check keeps a few scratch rows.
+// The order in which a decoder produces its rows: a full decode's memory grows with the rows
+// reached in that order, so a file whose data ends early costs only what it held.
+enum class RowOrder { TopDown, BottomUp };
+
+// Where a decoder puts its rows. The sink checks the size against the limits and allocates
+// nothing before the first row; a full decode keeps every row, a check keeps a few scratch rows.
 class RowSink {
  public:
   virtual ~RowSink() = default;
   // Called once, before Row; anything but Ok ends the decode.
-  virtual DecodeStatus Start(uint32_t width, uint32_t height) = 0;
-  // width * 4 bytes for row y (y < height). A full decode's rows start transparent black; a
-  // check's rows hold leftovers and may alias other rows, so decoders only write them.
+  virtual DecodeStatus Start(uint32_t width, uint32_t height, RowOrder order) = 0;
+  // width * 4 bytes for row y (y < height), or nullptr when memory for it cannot be had (the
+  // decoder then returns TooLarge). A full decode's rows start transparent black; a check's rows
+  // hold leftovers and may alias other rows, so decoders only write them. Rows may be asked for
+  // in any order, but memory grows with the furthest row reached in the Start order.
   virtual uint8_t* Row(uint32_t y) = 0;
   virtual const DecodeLimits& Limits() const = 0;
   // False for a check: a decoder may then skip work that only converts pixels and cannot fail.

@@ -64,22 +64,27 @@ struct Frame {
   unsigned colourCount = 0;
 };
 
-// Writes the frame's pixels in stream order; fails on an index past the colour table.
+// Writes the frame's pixels in stream order, taking each row from the sink at its first pixel.
 class FrameWriter {
  public:
-  FrameWriter(const Frame& frame, RowSink& sink) : frame_(frame), sink_(sink) { NextRow(); }
+  FrameWriter(const Frame& frame, RowSink& sink) : frame_(frame), sink_(sink) {}
 
   bool Done() const { return row_ >= frame_.height; }
 
-  bool Put(unsigned index) {
-    if (index >= frame_.colourCount) return false;
+  DecodeStatus Put(unsigned index) {
+    if (index >= frame_.colourCount) return DecodeStatus::Corrupt;
+    if (x_ == 0) {
+      const uint32_t y = frame_.interlaced ? InterlacedRow(row_) : row_;
+      dst_ = sink_.Row(frame_.top + y);
+      if (dst_ == nullptr) return DecodeStatus::TooLarge;
+      dst_ += size_t{frame_.left} * 4;
+    }
     std::memcpy(dst_ + size_t{x_} * 4, &frame_.colours[index * 4], 4);
     if (++x_ == frame_.width) {
       x_ = 0;
       ++row_;
-      if (!Done()) NextRow();
     }
-    return true;
+    return DecodeStatus::Ok;
   }
 
  private:
@@ -96,11 +101,6 @@ class FrameWriter {
     n -= pass3;
     return 1 + n * 2;
   }
-  void NextRow() {
-    const uint32_t y = frame_.interlaced ? InterlacedRow(row_) : row_;
-    dst_ = sink_.Row(frame_.top + y) + size_t{frame_.left} * 4;
-  }
-
   const Frame& frame_;
   RowSink& sink_;
   uint32_t row_ = 0;
@@ -165,7 +165,8 @@ DecodeStatus DecodeLzw(unsigned minCodeSize, SubBlockBits& bits, FrameWriter& ou
     }
     previous = static_cast<int>(code);
     while (depth > 0 && !out.Done()) {
-      if (!out.Put(stack[--depth])) return DecodeStatus::Corrupt;
+      const DecodeStatus put = out.Put(stack[--depth]);
+      if (put != DecodeStatus::Ok) return put;
     }
   }
   return DecodeStatus::Ok;
@@ -241,7 +242,7 @@ DecodeStatus DecodeGif(ByteView file, RowSink& sink) {
 
   const uint32_t width = std::max(screenWidth, frame.left + frame.width);
   const uint32_t height = std::max(screenHeight, frame.top + frame.height);
-  const DecodeStatus started = sink.Start(width, height);
+  const DecodeStatus started = sink.Start(width, height, RowOrder::TopDown);
   if (started != DecodeStatus::Ok) return started;
 
   SubBlockBits bits(file, at);

@@ -57,7 +57,7 @@ class JpegReader {
     jpeg_read_header(&cinfo_, TRUE);
     const bool cmyk = cinfo_.jpeg_color_space == JCS_CMYK || cinfo_.jpeg_color_space == JCS_YCCK;
     cinfo_.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
-    const DecodeStatus started = sink.Start(cinfo_.image_width, cinfo_.image_height);
+    const DecodeStatus started = sink.Start(cinfo_.image_width, cinfo_.image_height, RowOrder::TopDown);
     if (started != DecodeStatus::Ok) return started;
     jpeg_start_decompress(&cinfo_);
     if (cinfo_.output_width != cinfo_.image_width || cinfo_.output_components != 4 ||
@@ -67,7 +67,10 @@ class JpegReader {
     while (cinfo_.output_scanline < cinfo_.output_height) {
       const JDIMENSION first = cinfo_.output_scanline;
       const JDIMENSION count = std::min<JDIMENSION>(kRowBatch, cinfo_.output_height - first);
-      for (JDIMENSION i = 0; i < count; ++i) rows_[i] = sink.Row(first + i);
+      for (JDIMENSION i = 0; i < count; ++i) {
+        rows_[i] = sink.Row(first + i);
+        if (rows_[i] == nullptr) return DecodeStatus::TooLarge;
+      }
       const JDIMENSION read = jpeg_read_scanlines(&cinfo_, rows_, count);
       if (read == 0) return DecodeStatus::Corrupt;
       if (cmyk) {

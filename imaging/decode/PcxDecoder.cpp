@@ -76,7 +76,7 @@ DecodeStatus DecodePcx(ByteView file, RowSink& sink) {
   const uint64_t lineBytes = bytesPerLine * planes;
   if (lineBytes * height / 63 * 2 > data.size) return DecodeStatus::Truncated;
 
-  const DecodeStatus started = sink.Start(width, height);
+  const DecodeStatus started = sink.Start(width, height, RowOrder::TopDown);
   if (started != DecodeStatus::Ok) return started;
   std::unique_ptr<uint8_t[]> line(new (std::nothrow) uint8_t[lineBytes]);
   if (!line) return DecodeStatus::TooLarge;
@@ -86,6 +86,7 @@ DecodeStatus DecodePcx(ByteView file, RowSink& sink) {
     const DecodeStatus filled = runs.Fill(line.get(), lineBytes);
     if (filled != DecodeStatus::Ok) return filled;
     uint8_t* dst = sink.Row(y);
+    if (dst == nullptr) return DecodeStatus::TooLarge;
     const uint8_t* src = line.get();
     if (bpp == 1) {
       for (uint32_t x = 0; x < width; ++x) {

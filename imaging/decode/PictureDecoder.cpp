@@ -10,6 +10,7 @@ namespace imaging {
 namespace {
 
 using detail::ByteView;
+using detail::RowOrder;
 using detail::RowSink;
 
 DecodeStatus CheckSize(uint32_t width, uint32_t height, const DecodeLimits& limits) {
@@ -18,29 +19,45 @@ DecodeStatus CheckSize(uint32_t width, uint32_t height, const DecodeLimits& limi
   return DecodeStatus::Ok;
 }
 
+// Holds the whole picture, but takes memory only as rows are reached and zeroes each stretch
+// just before it is written, so a file that ends early, or claims a size its data never fills,
+// costs what it decoded rather than what it claimed.
 class PictureSink final : public RowSink {
  public:
   explicit PictureSink(const DecodeLimits& limits) : limits_(limits) {}
 
-  DecodeStatus Start(uint32_t width, uint32_t height) override {
+  DecodeStatus Start(uint32_t width, uint32_t height, RowOrder order) override {
     const DecodeStatus sized = CheckSize(width, height, limits_);
     if (sized != DecodeStatus::Ok) return sized;
     const uint64_t pixels = uint64_t{width} * height;
     if (pixels > limits_.maxPixels || pixels > SIZE_MAX / 4) return DecodeStatus::TooLarge;
-    try {
-      bgra_.assign(static_cast<size_t>(pixels) * 4, 0);
-    } catch (const std::bad_alloc&) {
-      return DecodeStatus::TooLarge;
-    }
     stride_ = size_t{width} * 4;
     width_ = width;
     height_ = height;
+    order_ = order;
     return DecodeStatus::Ok;
   }
-  uint8_t* Row(uint32_t y) override { return bgra_.data() + stride_ * y; }
+  uint8_t* Row(uint32_t y) override {
+    // Rows are stored in the order they come and turned the right way up by Finish.
+    const uint32_t stored = order_ == RowOrder::BottomUp ? height_ - 1 - y : y;
+    if (stored >= rowsReady_ && !Reach(stored + 1)) return nullptr;
+    return bgra_.data() + stride_ * stored;
+  }
   const DecodeLimits& Limits() const override { return limits_; }
   bool KeepsPixels() const override { return true; }
 
+  // After a successful decode: rows never reached stay transparent.
+  DecodeStatus Finish() {
+    if (height_ == 0) return DecodeStatus::Corrupt;  // a decoder that never started
+    if (!Reach(height_)) return DecodeStatus::TooLarge;
+    if (order_ == RowOrder::BottomUp) {
+      for (uint32_t top = 0, bottom = height_ - 1; top < bottom; ++top, --bottom) {
+        uint8_t* a = bgra_.data() + stride_ * top;
+        std::swap_ranges(a, a + stride_, bgra_.data() + stride_ * bottom);
+      }
+    }
+    return DecodeStatus::Ok;
+  }
   void MoveInto(DecodedPicture& picture) {
     picture.width = width_;
     picture.height = height_;
@@ -48,11 +65,27 @@ class PictureSink final : public RowSink {
   }
 
  private:
+  // The whole picture is reserved at once, which takes address space but touches no page;
+  // growing within it never moves the rows already handed out.
+  bool Reach(uint32_t rows) {
+    if (rows <= rowsReady_) return true;
+    try {
+      if (bgra_.capacity() == 0) bgra_.reserve(stride_ * height_);
+      bgra_.resize(stride_ * rows);
+    } catch (const std::bad_alloc&) {
+      return false;
+    }
+    rowsReady_ = rows;
+    return true;
+  }
+
   const DecodeLimits& limits_;
   std::vector<uint8_t> bgra_;
   size_t stride_ = 0;
   uint32_t width_ = 0;
   uint32_t height_ = 0;
+  uint32_t rowsReady_ = 0;
+  RowOrder order_ = RowOrder::TopDown;
 };
 
 // Enough scratch rows for any decoder that writes several rows per step (libjpeg's merged
@@ -63,7 +96,7 @@ class CheckSink final : public RowSink {
  public:
   explicit CheckSink(const DecodeLimits& limits) : limits_(limits) {}
 
-  DecodeStatus Start(uint32_t width, uint32_t height) override {
+  DecodeStatus Start(uint32_t width, uint32_t height, RowOrder) override {
     const DecodeStatus sized = CheckSize(width, height, limits_);
     if (sized != DecodeStatus::Ok) return sized;
     stride_ = size_t{width} * 4;
@@ -120,6 +153,7 @@ DecodedPicture DecodePicture(const uint8_t* data, size_t size, const DecodeLimit
   picture.format = DetectPictureFormat(data, size);
   PictureSink sink(limits);
   picture.status = DecodeFormat(picture.format, ByteView{data, size}, sink);
+  if (picture.status == DecodeStatus::Ok) picture.status = sink.Finish();
   if (picture.status == DecodeStatus::Ok) sink.MoveInto(picture);
   return picture;
 }

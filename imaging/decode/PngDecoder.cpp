@@ -50,7 +50,7 @@ class PngReader {
     const int colourType = png_get_color_type(png_, info_);
     const int bitDepth = png_get_bit_depth(png_, info_);
     const bool interlaced = png_get_interlace_type(png_, info_) != PNG_INTERLACE_NONE;
-    const DecodeStatus started = sink.Start(width, height);
+    const DecodeStatus started = sink.Start(width, height, RowOrder::TopDown);
     if (started != DecodeStatus::Ok) return started;
 
     const bool indexed = colourType == PNG_COLOR_TYPE_PALETTE;
@@ -84,6 +84,7 @@ class PngReader {
         if (!convert) continue;
         const uint32_t y = interlaced ? PNG_ROW_FROM_PASS_ROW(r, pass) : r;
         uint8_t* dst = sink.Row(y);
+        if (dst == nullptr) return DecodeStatus::TooLarge;
         for (uint32_t i = 0; i < columns; ++i) {
           uint8_t* px = dst + (size_t{x0} + size_t{i} * dx) * 4;
           if (indexed) {

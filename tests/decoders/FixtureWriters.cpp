@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <jpeglib.h>
 #include <png.h>
+#include <zlib.h>
 
 namespace fixtures {
 
@@ -341,6 +342,129 @@ Bytes MakeBlankPng(uint32_t width, uint32_t height, bool interlaced) {
     for (uint32_t y = 0; y < height; ++y) png_write_row(png, row.data());
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
+  return out;
+}
+
+void SetPngSize(Bytes& png, uint32_t width, uint32_t height) {
+  // IHDR comes first: its data starts at 16, its CRC (over type and data) at 29.
+  for (int i = 0; i < 4; ++i) {
+    png[16 + i] = static_cast<uint8_t>(width >> (24 - 8 * i));
+    png[20 + i] = static_cast<uint8_t>(height >> (24 - 8 * i));
+  }
+  const uLong crc = crc32(crc32(0, nullptr, 0), &png[12], 17);
+  for (int i = 0; i < 4; ++i) png[29 + i] = static_cast<uint8_t>(crc >> (24 - 8 * i));
+}
+
+namespace {
+// The marker segments of a JPEG after its SOI: [begin, end) of each, a scan's entropy-coded
+// data counted with its SOS.
+struct Segment {
+  uint8_t marker;
+  size_t begin, end;
+};
+std::vector<Segment> JpegSegments(const Bytes& jpeg) {
+  std::vector<Segment> segments;
+  size_t at = 2;
+  while (at + 4 <= jpeg.size() && jpeg[at] == 0xFF) {
+    const uint8_t marker = jpeg[at + 1];
+    if (marker == 0xD9) {
+      segments.push_back({marker, at, at + 2});
+      break;
+    }
+    size_t end = at + 2 + (size_t{jpeg[at + 2]} << 8 | jpeg[at + 3]);
+    if (marker == 0xDA) {
+      // Entropy-coded data ends at the first marker other than a stuffed zero or a restart.
+      while (end + 1 < jpeg.size() &&
+             !(jpeg[end] == 0xFF && jpeg[end + 1] != 0 && (jpeg[end + 1] & 0xF8) != 0xD0))
+        ++end;
+    }
+    segments.push_back({marker, at, end});
+    at = end;
+  }
+  return segments;
+}
+}  // namespace
+
+void SetJpegSize(Bytes& jpeg, uint32_t width, uint32_t height) {
+  for (const Segment& s : JpegSegments(jpeg)) {
+    const uint8_t m = s.marker;
+    if (m >= 0xC0 && m <= 0xCF && m != 0xC4 && m != 0xC8 && m != 0xCC) {
+      jpeg[s.begin + 5] = static_cast<uint8_t>(height >> 8);
+      jpeg[s.begin + 6] = static_cast<uint8_t>(height);
+      jpeg[s.begin + 7] = static_cast<uint8_t>(width >> 8);
+      jpeg[s.begin + 8] = static_cast<uint8_t>(width);
+      return;
+    }
+  }
+}
+
+size_t JpegScanDataStart(const Bytes& jpeg) {
+  for (const Segment& s : JpegSegments(jpeg))
+    if (s.marker == 0xDA) return s.begin + 2 + (size_t{jpeg[s.begin + 2]} << 8 | jpeg[s.begin + 3]);
+  return jpeg.size();
+}
+
+Bytes MakeProgressiveGreyJpeg(uint32_t width, uint32_t height, const std::vector<JpegScan>& scans,
+                              const std::vector<size_t>& order) {
+  jpeg_compress_struct cinfo{};
+  jpeg_error_mgr errors{};
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = width;
+  cinfo.image_height = height;
+  cinfo.input_components = 1;
+  cinfo.in_color_space = JCS_GRAYSCALE;
+  jpeg_set_defaults(&cinfo);
+  std::vector<jpeg_scan_info> script;
+  for (const JpegScan& scan : scans) {
+    jpeg_scan_info info{};
+    info.comps_in_scan = 1;
+    info.component_index[0] = 0;
+    info.Ss = scan.ss;
+    info.Se = scan.se;
+    info.Ah = scan.ah;
+    info.Al = scan.al;
+    script.push_back(info);
+  }
+  cinfo.scan_info = script.data();
+  cinfo.num_scans = static_cast<int>(script.size());
+  jpeg_start_compress(&cinfo, TRUE);
+  Bytes row(width);
+  for (uint32_t x = 0; x < width; ++x) row[x] = static_cast<uint8_t>(width > 1 ? x * 255 / (width - 1) : 0);
+  while (cinfo.next_scanline < height) {
+    JSAMPROW pointer = row.data();
+    jpeg_write_scanlines(&cinfo, &pointer, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  const Bytes written(buffer, buffer + size);
+  jpeg_destroy_compress(&cinfo);
+  std::free(buffer);
+  if (order.empty()) return written;
+
+  // Everything before the first table or scan, then one group per scan: its tables and itself.
+  Bytes head(written.begin(), written.begin() + 2), tail;
+  std::vector<Bytes> groups;
+  Bytes group;
+  for (const Segment& s : JpegSegments(written)) {
+    const Bytes bytes(written.begin() + static_cast<long>(s.begin), written.begin() + static_cast<long>(s.end));
+    if (s.marker == 0xC4 || s.marker == 0xDA) {
+      group.insert(group.end(), bytes.begin(), bytes.end());
+      if (s.marker == 0xDA) {
+        groups.push_back(group);
+        group.clear();
+      }
+    } else if (s.marker == 0xD9) {
+      tail = bytes;
+    } else {
+      head.insert(head.end(), bytes.begin(), bytes.end());
+    }
+  }
+  Bytes out = head;
+  for (size_t index : order) out.insert(out.end(), groups.at(index).begin(), groups.at(index).end());
+  out.insert(out.end(), tail.begin(), tail.end());
   return out;
 }
 

@@ -111,9 +111,27 @@ Bytes MakePng(const PngSpec& layout);
 // A 1-bit grey picture of zeros, written row by row so its size costs no memory here.
 Bytes MakeBlankPng(uint32_t width, uint32_t height, bool interlaced);
 
+// Gives a written PNG another size in its header (with the chunk's CRC made right again), so a
+// small file can claim a size its data does not fill.
+void SetPngSize(Bytes& png, uint32_t width, uint32_t height);
+
 enum class JpegKind { Baseline, Progressive, Arithmetic, Grey, Cmyk, Ycck };
 // A smooth gradient picture: r = x * 255 / (w-1), g = y * 255 / (h-1), b = 128.
 Bytes MakeJpeg(uint32_t width, uint32_t height, JpegKind kind, int quality = 95);
+// One scan of a progressive greyscale JPEG: coefficients ss to se, successive approximation
+// bits ah and al.
+struct JpegScan {
+  int ss, se, ah, al;
+};
+// The gradient in grey, written with these scans (libjpeg checks that they form a valid
+// progression). The scans are then stored in the order `order` gives, each with the Huffman
+// tables written before it; an empty order keeps them as they are.
+Bytes MakeProgressiveGreyJpeg(uint32_t width, uint32_t height, const std::vector<JpegScan>& scans,
+                              const std::vector<size_t>& order = {});
+// Gives a written JPEG another size in its frame header; its data then covers only part of it.
+void SetJpegSize(Bytes& jpeg, uint32_t width, uint32_t height);
+// The offset just past the first start-of-scan header, where entropy-coded data begins.
+size_t JpegScanDataStart(const Bytes& jpeg);
 
 // Fixture files and a picture's pixel in RGBA.
 Bytes ReadFile(const std::string& path);

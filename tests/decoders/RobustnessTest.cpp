@@ -1,9 +1,15 @@
-// Properties every format shares: a file cut short is Truncated, and the check's memory does
-// not grow with the picture.
+// Properties every format shares: a file cut short is Truncated, the check's memory does not
+// grow with the picture, and a full decode's memory grows with the data rather than the claim.
 #include "FixtureWriters.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
+
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace {
 
@@ -90,6 +96,84 @@ TEST(Robustness, HugePngIsCheckedRowByRow) {
     EXPECT_EQ(imaging::CheckPictureDecodes(file.data(), file.size()), DecodeStatus::Ok);
     Bytes cut(file.begin(), file.end() - 20);
     EXPECT_EQ(imaging::CheckPictureDecodes(cut.data(), cut.size()), DecodeStatus::Truncated);
+  }
+}
+
+// Tiny files whose headers claim 16384 x 16384 pixels (1 GiB decoded) and whose data then ends
+// or goes wrong after a few pixels.
+std::vector<Whole> HugeClaims() {
+  constexpr uint32_t kSide = 16384;
+  GifSpec gif;
+  gif.screenWidth = gif.width = kSide;
+  gif.screenHeight = gif.height = kSide;
+  gif.globalColours = {{1, 2, 3, 255}, {4, 5, 6, 255}};
+  gif.lzw = LiteralLzw(std::vector<uint8_t>(40, 1), 2);
+
+  PngSpec png;
+  png.width = png.height = 16;
+  png.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+  png.samples.assign(16 * 16 * 4, 7);
+  Bytes pngFile = MakePng(png);
+  SetPngSize(pngFile, kSide, kSide);
+
+  Bytes jpeg = MakeJpeg(16, 16, JpegKind::Baseline);
+  SetJpegSize(jpeg, kSide, kSide);
+  jpeg.resize(JpegScanDataStart(jpeg) + 8);
+
+  BmpSpec rle;
+  rle.width = rle.height = kSide;
+  rle.bpp = 8;
+  rle.compression = 1;
+  rle.palette = {{1, 2, 3, 255}};
+  rle.pixels = {200, 0, 200, 0};
+
+  return {{"GIF", MakeGif(gif), 0}, {"PNG", pngFile, 0}, {"baseline JPEG", jpeg, 0}, {"RLE8 BMP", MakeBmp(rle), 0}};
+}
+
+#ifndef _WIN32
+// AddressSanitizer writes the shadow of every allocation, an eighth of its size, as soon as it
+// is made, so there a reservation of the claimed size shows even though no pixel is touched.
+constexpr long kShadowKiBPerGiB =
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+    1024 * 1024 / 8;
+#else
+    0;
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+    1024 * 1024 / 8;
+#else
+    0;
+#endif
+
+// Peak resident memory, in KiB, of a child process that runs f and exits.
+template <typename F>
+long ChildPeakKiB(F f) {
+  const pid_t child = fork();
+  if (child == 0) {
+    f();
+    _exit(0);
+  }
+  int status = 0;
+  rusage usage{};
+  if (child < 0 || wait4(child, &status, 0, &usage) != child) return -1;
+  return usage.ru_maxrss;
+}
+#endif
+
+TEST(Robustness, TinyFileClaimingAHugePictureFailsWithoutTakingItsSize) {
+  for (const Whole& claim : HugeClaims()) {
+    SCOPED_TRACE(claim.name);
+    const DecodeStatus status = DecodeBoth(claim.file).status;
+    EXPECT_TRUE(status == DecodeStatus::Truncated || status == DecodeStatus::Corrupt) << DecodeStatusName(status);
+#ifndef _WIN32
+    // A child inherits its parent's pages, so its peak is compared with that of an idle child.
+    const long idle = ChildPeakKiB([] {});
+    const long decoding = ChildPeakKiB([&] { imaging::DecodePicture(claim.file.data(), claim.file.size()); });
+    ASSERT_GT(idle, 0);
+    ASSERT_GT(decoding, 0);
+    EXPECT_LT(decoding - idle, 64 * 1024 + kShadowKiBPerGiB) << "KiB more than an idle child";
+#endif
   }
 }
 
