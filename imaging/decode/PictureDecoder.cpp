@@ -99,6 +99,7 @@ class CheckSink final : public RowSink {
   DecodeStatus Start(uint32_t width, uint32_t height, RowOrder) override {
     const DecodeStatus sized = CheckSize(width, height, limits_);
     if (sized != DecodeStatus::Ok) return sized;
+    if (uint64_t{width} * height > limits_.maxCheckedPixels) return DecodeStatus::TooLarge;
     stride_ = size_t{width} * 4;
     try {
       rows_.assign(stride_ * kScratchRows, 0);

@@ -32,6 +32,11 @@ struct DecodeLimits {
   // Working memory a library decoder may take besides the output (a progressive JPEG's
   // coefficients).
   uint64_t maxWorkMemory = uint64_t{2} << 30;
+  // The check refuses pictures with more pixels than this (TooLarge: no picture) before it
+  // reads any row, so that no single file holds a verification run for long: 2^30 pixels
+  // (about 1074 megapixels, four times the full decode's cap) take a few seconds to check.
+  // It should not be below maxPixels, or the check would refuse what a full decode shows.
+  uint64_t maxCheckedPixels = uint64_t{1} << 30;
 };
 
 // 32-bit pixels in the order blue, green, red, alpha; rows top-down, no padding.
@@ -50,7 +55,7 @@ DecodedPicture DecodePicture(const uint8_t* data, size_t size, const DecodeLimit
 
 // Decodes every row exactly as DecodePicture does but keeps only a few rows at a time, so its
 // memory does not grow with the picture (beyond what a format itself holds, such as a
-// progressive JPEG's coefficients). maxPixels does not apply here.
+// progressive JPEG's coefficients). maxCheckedPixels applies here instead of maxPixels.
 DecodeStatus CheckPictureDecodes(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
 
 const char* DecodeStatusName(DecodeStatus status);

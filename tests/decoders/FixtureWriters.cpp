@@ -528,7 +528,7 @@ Rgba PixelAt(const imaging::DecodedPicture& picture, uint32_t x, uint32_t y) {
 imaging::DecodedPicture DecodeBoth(const Bytes& file, const imaging::DecodeLimits& limits) {
   imaging::DecodedPicture picture = imaging::DecodePicture(file.data(), file.size(), limits);
   const imaging::DecodeStatus checked = imaging::CheckPictureDecodes(file.data(), file.size(), limits);
-  // The check ignores the pixel cap; everything else it must judge as the full decode does.
+  // The check's pixel cap is above the full decode's; all else it must judge as the decode does.
   if (picture.status != imaging::DecodeStatus::TooLarge) {
     EXPECT_EQ(imaging::DecodeStatusName(checked), imaging::DecodeStatusName(picture.status))
         << "the check disagrees with the full decode";

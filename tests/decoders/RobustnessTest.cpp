@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <chrono>
+
 #ifndef _WIN32
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -96,6 +98,26 @@ TEST(Robustness, HugePngIsCheckedRowByRow) {
     EXPECT_EQ(imaging::CheckPictureDecodes(file.data(), file.size()), DecodeStatus::Ok);
     Bytes cut(file.begin(), file.end() - 20);
     EXPECT_EQ(imaging::CheckPictureDecodes(cut.data(), cut.size()), DecodeStatus::Truncated);
+  }
+}
+
+TEST(Robustness, CheckRefusesPicturesPastItsPixelCapBeforeReadingThem) {
+  // A whole, valid picture just over 2^30 pixels.
+  const Bytes over = MakeBlankPng(32769, 32768, false);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(imaging::CheckPictureDecodes(over.data(), over.size()), DecodeStatus::TooLarge);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+
+  // The cap is exact for every format: a picture of as many pixels passes, one more fails.
+  for (const Whole& whole : WholeFiles()) {
+    SCOPED_TRACE(whole.name);
+    const imaging::DecodedPicture picture = DecodeBoth(whole.file);
+    ASSERT_EQ(picture.status, DecodeStatus::Ok);
+    imaging::DecodeLimits limits;
+    limits.maxCheckedPixels = uint64_t{picture.width} * picture.height;
+    EXPECT_EQ(imaging::CheckPictureDecodes(whole.file.data(), whole.file.size(), limits), DecodeStatus::Ok);
+    limits.maxCheckedPixels -= 1;
+    EXPECT_EQ(imaging::CheckPictureDecodes(whole.file.data(), whole.file.size(), limits), DecodeStatus::TooLarge);
   }
 }
 
