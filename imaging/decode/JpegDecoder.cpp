@@ -5,6 +5,8 @@
 // objects outside it, so the jump leaks nothing. Recoverable damage (libjpeg's warnings, such
 // as extraneous bytes before a marker or a bad Huffman code) is accepted as libjpeg repairs it,
 // but data ending early is a failure of its own: the source refuses to invent an end marker.
+// So is an inconsistent progression (a refinement before its first scan, AC coefficients before
+// DC): libjpeg would decode it as noise, and such files exist to make a decoder work for nothing.
 #include "imaging/decode/DecoderParts.h"
 
 #include <algorithm>
@@ -18,8 +20,9 @@
 namespace imaging::detail {
 namespace {
 
-// Each progressive scan runs over the whole coefficient buffer; a file of thousands of tiny
-// scans would take minutes to no purpose.
+// Each scan of a multi-scan file runs over every block of its components, so the work grows with
+// scans x blocks: DecodeLimits::maxScanBlocks bounds that sum, and this the number of scans (a
+// file of thousands of tiny scans would spend its time in their headers).
 constexpr int kMaxScans = 500;
 
 class JpegReader {
@@ -42,6 +45,7 @@ class JpegReader {
     jpeg_create_decompress(&cinfo_);
     cinfo_.mem->max_memory_to_use = static_cast<long>(
         sink.Limits().maxWorkMemory < LONG_MAX ? sink.Limits().maxWorkMemory : LONG_MAX);
+    maxScanBlocks_ = sink.Limits().maxScanBlocks;
     progress_.manager.progress_monitor = &JpegReader::OnProgress;
     cinfo_.progress = &progress_.manager;
 
@@ -55,6 +59,9 @@ class JpegReader {
     cinfo_.src = &source_;
 
     jpeg_read_header(&cinfo_, TRUE);
+    // The first scan is known by now; refusing it here spares the coefficient buffer, which
+    // libjpeg sets up before it looks at a scan's progression.
+    if (cinfo_.progressive_mode && (cinfo_.Ss != 0 || cinfo_.Ah != 0)) return DecodeStatus::Corrupt;
     const bool cmyk = cinfo_.jpeg_color_space == JCS_CMYK || cinfo_.jpeg_color_space == JCS_YCCK;
     cinfo_.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGRA;
     const DecodeStatus started = sink.Start(cinfo_.image_width, cinfo_.image_height, RowOrder::TopDown);
@@ -101,12 +108,24 @@ class JpegReader {
     std::longjmp(reader->jump_, 1);
   }
   static void OnMessage(j_common_ptr cinfo, int level) {
-    if (level < 0) ++cinfo->err->num_warnings;
+    if (level >= 0) return;
+    if (cinfo->err->msg_code == JWRN_BOGUS_PROGRESSION) OnError(cinfo);
+    ++cinfo->err->num_warnings;
   }
+  // Called before each scan's data is read (and between its rows), once the scan's MCU layout
+  // is known.
   static void OnProgress(j_common_ptr cinfo) {
-    if (cinfo->is_decompressor &&
-        reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+    if (!cinfo->is_decompressor) return;
+    const auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
+    if (d->input_scan_number > kMaxScans) ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
+    JpegReader* reader = From(cinfo);
+    if (d->input_scan_number == reader->countedScan_) return;
+    reader->countedScan_ = d->input_scan_number;
+    reader->scanBlocks_ += uint64_t{d->MCUs_per_row} * d->MCU_rows_in_scan * d->blocks_in_MCU;
+    if (reader->scanBlocks_ > reader->maxScanBlocks_) {
+      reader->tooMuchWork_ = true;
       ERREXIT(cinfo, JERR_BAD_SCAN_SCRIPT);
+    }
   }
   static boolean OnInputEnd(j_decompress_ptr cinfo) {
     From(reinterpret_cast<j_common_ptr>(cinfo))->truncated_ = true;
@@ -143,6 +162,7 @@ class JpegReader {
 
   DecodeStatus FailureStatus() const {
     if (truncated_) return DecodeStatus::Truncated;
+    if (tooMuchWork_) return DecodeStatus::TooLarge;
     switch (errorCode_) {
       case JERR_BAD_PRECISION:
       case JERR_CONVERSION_NOTIMPL:
@@ -168,7 +188,11 @@ class JpegReader {
   std::jmp_buf jump_;
   bool created_ = false;
   bool truncated_ = false;
+  bool tooMuchWork_ = false;
   int errorCode_ = 0;
+  int countedScan_ = 0;
+  uint64_t scanBlocks_ = 0;  // blocks of the scans begun so far, each counted once per scan
+  uint64_t maxScanBlocks_ = 0;
 };
 
 }  // namespace

@@ -37,6 +37,11 @@ struct DecodeLimits {
   // (about 1074 megapixels, four times the full decode's cap) take a few seconds to check.
   // It should not be below maxPixels, or the check would refuse what a full decode shows.
   uint64_t maxCheckedPixels = uint64_t{1} << 30;
+  // A JPEG decodes each 8 x 8 block of a scan's components once per scan, so a progressive
+  // file's work grows with scans x blocks while its size need not. The blocks of all its scans
+  // together may be at most this many (TooLarge beyond): 2^28 is a few seconds of work and at
+  // least eight times what a 150-megapixel camera picture in the usual ten scans needs.
+  uint64_t maxScanBlocks = uint64_t{1} << 28;
 };
 
 // 32-bit pixels in the order blue, green, red, alpha; rows top-down, no padding.

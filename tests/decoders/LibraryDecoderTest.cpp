@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 
@@ -74,6 +75,58 @@ TEST(JpegDecoder, SideLimitAppliesToTheCheckToo) {
   fewPixels.maxPixels = 64 * 16 - 1;
   EXPECT_EQ(imaging::DecodePicture(jpeg.data(), jpeg.size(), fewPixels).status, DecodeStatus::TooLarge);
   EXPECT_EQ(imaging::CheckPictureDecodes(jpeg.data(), jpeg.size(), fewPixels), DecodeStatus::Ok);
+}
+
+// DC in one scan, then every AC coefficient in one more.
+const std::vector<JpegScan> kTwoScans = {{0, 0, 0, 0}, {1, 63, 0, 0}};
+
+TEST(JpegDecoder, InconsistentProgressionIsCorrupt) {
+  const struct {
+    const char* name;
+    std::vector<JpegScan> scans;
+    std::vector<size_t> order;
+  } cases[] = {
+      {"AC before DC", kTwoScans, {1, 0}},
+      {"refinement before the first AC scan", {{0, 0, 0, 0}, {1, 63, 0, 1}, {1, 63, 1, 0}}, {0, 2, 1}},
+      {"DC refinement first", {{0, 0, 0, 1}, {1, 63, 0, 0}, {0, 0, 1, 0}}, {2, 0, 1}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(DecodeBoth(MakeProgressiveGreyJpeg(32, 24, c.scans)).status, DecodeStatus::Ok);
+    EXPECT_EQ(DecodeStatusName(DecodeBoth(MakeProgressiveGreyJpeg(32, 24, c.scans, c.order)).status),
+              std::string("Corrupt"));
+  }
+}
+
+// The AC scan of a small picture ahead of its DC scan, claiming 30000 x 30000: the check would
+// otherwise fill 1.7 GB of coefficients for seconds and accept it.
+TEST(JpegDecoder, InconsistentProgressionFailsFastAtAnySize) {
+  Bytes jpeg = MakeProgressiveGreyJpeg(64, 64, kTwoScans, {1, 0});
+  SetJpegSize(jpeg, 30000, 30000);
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(imaging::CheckPictureDecodes(jpeg.data(), jpeg.size()), DecodeStatus::Corrupt);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+}
+
+// A 64 x 48 grey picture is 8 x 6 blocks, each decoded once per scan.
+TEST(JpegDecoder, WorkIsBoundByScansTimesBlocks) {
+  std::vector<JpegScan> scans = {{0, 0, 0, 10}, {1, 63, 0, 10}};
+  for (int al = 10; al > 0; --al) {
+    scans.push_back({0, 0, al, al - 1});
+    scans.push_back({1, 63, al, al - 1});
+  }
+  const Bytes jpeg = MakeProgressiveGreyJpeg(64, 48, scans);
+  const uint64_t work = 8 * 6 * scans.size();
+  imaging::DecodeLimits limits;
+  limits.maxScanBlocks = work;
+  EXPECT_EQ(DecodeBoth(jpeg, limits).status, DecodeStatus::Ok);
+  limits.maxScanBlocks = work - 1;
+  EXPECT_EQ(DecodeBoth(jpeg, limits).status, DecodeStatus::TooLarge);
+  EXPECT_EQ(imaging::CheckPictureDecodes(jpeg.data(), jpeg.size(), limits), DecodeStatus::TooLarge);
+  // A baseline picture has one scan.
+  const Bytes baseline = MakeJpeg(64, 48, JpegKind::Grey);
+  limits.maxScanBlocks = 8 * 6;
+  EXPECT_EQ(DecodeBoth(baseline, limits).status, DecodeStatus::Ok);
 }
 
 // ---- PNG ----
