@@ -207,18 +207,24 @@ DecodeStatus DecodeUncompressed(const Dib& dib, ByteView pixels, RowSink& sink) 
   return DecodeStatus::Ok;
 }
 
-// BI_RLE8 and BI_RLE4. Pixels the stream skips stay transparent. A run or literal that would
-// pass the end of its row, or a move past the picture, is corrupt: nothing is clipped.
+// BI_RLE8 and BI_RLE4. Pixels the stream skips stay transparent. Some writers code every row to
+// its padded width, so runs, literals and moves may reach into the row's padding, whose pixels
+// are dropped; past the padded width, or below the last row, the stream is corrupt.
 DecodeStatus DecodeRle(const Dib& dib, ByteView stream, RowSink& sink) {
   const DecodeStatus started = sink.Start(dib.width, dib.height, RowOrder::BottomUp);
   if (started != DecodeStatus::Ok) return started;
   const bool four = dib.compression == kRle4;
+  const uint64_t paddedWidth = dib.stride * 8 / dib.bpp;
   uint64_t x = 0, r = 0;  // r counts rows from the bottom
   size_t at = 0;
   uint8_t* row = nullptr;  // row r once a pixel has been put into it
   uint64_t rowOf = UINT64_MAX;
 
   auto put = [&](unsigned index) {
+    if (x >= dib.width) {  // padding
+      ++x;
+      return DecodeStatus::Ok;
+    }
     if (index >= dib.paletteSize) return DecodeStatus::Corrupt;
     if (rowOf != r) {
       row = sink.Row(static_cast<uint32_t>(dib.height - 1 - r));
@@ -234,7 +240,7 @@ DecodeStatus DecodeRle(const Dib& dib, ByteView stream, RowSink& sink) {
     const unsigned count = stream.U8(at), value = stream.U8(at + 1);
     at += 2;
     if (count > 0) {
-      if (r >= dib.height || count > dib.width - x) return DecodeStatus::Corrupt;
+      if (r >= dib.height || count > paddedWidth - x) return DecodeStatus::Corrupt;
       for (unsigned i = 0; i < count; ++i) {
         const unsigned index = four ? (i % 2 == 0 ? value >> 4 : value & 0x0F) : value;
         const DecodeStatus put1 = put(index);
@@ -254,13 +260,13 @@ DecodeStatus DecodeRle(const Dib& dib, ByteView stream, RowSink& sink) {
         x += stream.U8(at);
         r += stream.U8(at + 1);
         at += 2;
-        if (x > dib.width || r > dib.height || (r == dib.height && x > 0))
+        if (x > paddedWidth || r > dib.height || (r == dib.height && x > 0))
           return DecodeStatus::Corrupt;
         break;
       }
       default: {  // literal pixels, padded to a 16-bit boundary
         const size_t bytes = four ? (value + 1) / 2 : value;
-        if (r >= dib.height || value > dib.width - x) return DecodeStatus::Corrupt;
+        if (r >= dib.height || value > paddedWidth - x) return DecodeStatus::Corrupt;
         if (!stream.Has(at, bytes)) return DecodeStatus::Truncated;
         for (unsigned i = 0; i < value; ++i) {
           const unsigned byte = stream.U8(at + (four ? i / 2 : i));

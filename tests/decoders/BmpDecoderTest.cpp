@@ -71,12 +71,30 @@ std::vector<Case> Cases() {
   add("RLE4 alternating run and literal", Rle(2, 7, 1, {4, 0x12, 0, 3, 0x30, 0x10, 0, 1}),
       DecodeStatus::Ok, 7, 1,
       {{0, 0, kGreen}, {1, 0, kBlue}, {3, 0, kBlue}, {4, 0, kWhite}, {5, 0, kRed}, {6, 0, kGreen}});
+  // Rows coded to their padded width, as some writers do: 5 pixels are stored as 8, so each
+  // row's last run reaches 3 pixels into the padding, which is dropped.
+  add("RLE8 runs into the row padding",
+      Rle(1, 5, 3, {8, 0, 0, 0, 4, 0, 1, 1, 3, 0, 0, 0, 4, 2, 4, 3, 0, 1}), DecodeStatus::Ok, 5, 3,
+      {{0, 2, kRed}, {4, 2, kRed}, {3, 1, kRed}, {4, 1, kGreen}, {3, 0, kBlue}, {4, 0, kWhite}});
+  add("RLE8 literal into the row padding", Rle(1, 6, 1, {0, 8, 0, 1, 2, 3, 0, 1, 2, 3, 0, 1}),
+      DecodeStatus::Ok, 6, 1, {{0, 0, kRed}, {3, 0, kWhite}, {5, 0, kGreen}});
+  add("RLE4 run into the row padding", Rle(2, 3, 1, {8, 0x12, 0, 1}), DecodeStatus::Ok, 3, 1,
+      {{0, 0, kGreen}, {1, 0, kBlue}, {2, 0, kGreen}});
+  add("RLE4 literal into the row padding", Rle(2, 3, 1, {0, 4, 0x12, 0x31, 0, 1}), DecodeStatus::Ok, 3, 1,
+      {{0, 0, kGreen}, {1, 0, kBlue}, {2, 0, kWhite}});
+  add("RLE8 move into the row padding, then end of line",
+      Rle(1, 3, 2, {3, 1, 0, 2, 1, 0, 0, 0, 3, 2, 0, 1}), DecodeStatus::Ok, 3, 2,
+      {{0, 1, kGreen}, {2, 1, kGreen}, {0, 0, kBlue}, {2, 0, kBlue}});
 
   // Damage.
+  // A row of 4 pixels has no padding; one of 5 is padded to 8.
   add("RLE8 run longer than the row", Rle(1, 4, 1, {5, 1, 0, 1}), DecodeStatus::Corrupt);
+  add("RLE8 run past the row padding", Rle(1, 5, 1, {9, 1, 0, 1}), DecodeStatus::Corrupt);
   add("RLE8 literal longer than the row", Rle(1, 4, 2, {2, 1, 0, 3, 1, 1, 1, 0, 0, 1}),
       DecodeStatus::Corrupt);
-  add("RLE4 literal longer than the row", Rle(2, 3, 1, {0, 4, 0x12, 0x31, 0, 1}), DecodeStatus::Corrupt);
+  add("RLE4 literal past the row padding", Rle(2, 3, 1, {0, 9, 0x12, 0x31, 0x23, 0x12, 0x30, 0, 0, 1}),
+      DecodeStatus::Corrupt);
+  add("RLE8 move past the row padding", Rle(1, 5, 2, {0, 2, 9, 0, 0, 1}), DecodeStatus::Corrupt);
   add("RLE4 run past the last row", Rle(2, 2, 1, {0, 0, 2, 0x11, 0, 1}), DecodeStatus::Corrupt);
   add("RLE delta past the picture", Rle(1, 2, 1, {0, 2, 0, 2, 1, 1}), DecodeStatus::Corrupt);
   add("RLE stream ends before the picture", Rle(1, 2, 2, {2, 1, 0, 0}), DecodeStatus::Truncated);
