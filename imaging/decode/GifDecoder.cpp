@@ -1,5 +1,7 @@
 // GIF87a and GIF89a: the first frame, on a canvas the size of the logical screen (grown when
-// the frame does not fit in it). Everything outside the frame is transparent.
+// the frame does not fit in it). Everything outside the frame is transparent. As common viewers
+// do, a frame without any colour table is shown in grey levels, and an index past its table as
+// transparent.
 #include "imaging/decode/DecoderParts.h"
 
 #include <algorithm>
@@ -60,7 +62,7 @@ class SubBlockBits {
 struct Frame {
   uint32_t left = 0, top = 0, width = 0, height = 0;
   bool interlaced = false;
-  std::array<uint8_t, 256 * 4> colours{};
+  std::array<uint8_t, 256 * 4> colours{};  // transparent past the table
   unsigned colourCount = 0;
 };
 
@@ -71,8 +73,7 @@ class FrameWriter {
 
   bool Done() const { return row_ >= frame_.height; }
 
-  DecodeStatus Put(unsigned index) {
-    if (index >= frame_.colourCount) return DecodeStatus::Corrupt;
+  DecodeStatus Put(uint8_t index) {
     if (x_ == 0) {
       const uint32_t y = frame_.interlaced ? InterlacedRow(row_) : row_;
       dst_ = sink_.Row(frame_.top + y);
@@ -172,10 +173,23 @@ DecodeStatus DecodeLzw(unsigned minCodeSize, SubBlockBits& bits, FrameWriter& ou
   return DecodeStatus::Ok;
 }
 
+// A local table replaces the global one entirely.
 void ReadColourTable(ByteView file, size_t at, unsigned count, Frame& frame) {
+  frame.colours.fill(0);
   for (unsigned i = 0; i < count; ++i) {
     const uint8_t* rgb = file.data + at + i * 3;
     PutBgra(&frame.colours[i * 4], rgb[2], rgb[1], rgb[0], 0xFF);
+  }
+  frame.colourCount = count;
+}
+
+// The table a decoder may choose when the file has none: grey levels from black to white, one
+// for each index the code size allows.
+void DefaultColourTable(unsigned minCodeSize, Frame& frame) {
+  const unsigned count = 1u << minCodeSize;
+  for (unsigned i = 0; i < count; ++i) {
+    const uint8_t grey = static_cast<uint8_t>(i * 255 / (count - 1));
+    PutBgra(&frame.colours[i * 4], grey, grey, grey, 0xFF);
   }
   frame.colourCount = count;
 }
@@ -233,12 +247,13 @@ DecodeStatus DecodeGif(ByteView file, RowSink& sink) {
     at += count * 3;
   }
   if (frame.width == 0 || frame.height == 0) return DecodeStatus::Corrupt;
-  if (transparent >= 0 && static_cast<unsigned>(transparent) < frame.colourCount)
-    PutBgra(&frame.colours[transparent * 4], 0, 0, 0, 0);
 
   if (!file.Has(at, 1)) return DecodeStatus::Truncated;
   const unsigned minCodeSize = file.U8(at++);
   if (minCodeSize < 2 || minCodeSize > 8) return DecodeStatus::Corrupt;
+  if (frame.colourCount == 0) DefaultColourTable(minCodeSize, frame);
+  if (transparent >= 0 && static_cast<unsigned>(transparent) < frame.colourCount)
+    PutBgra(&frame.colours[transparent * 4], 0, 0, 0, 0);
 
   const uint32_t width = std::max(screenWidth, frame.left + frame.width);
   const uint32_t height = std::max(screenHeight, frame.top + frame.height);

@@ -78,6 +78,24 @@ std::vector<Case> Cases() {
   eightBit.globalColours.assign(256, kBlue);
   eightBit.globalColours[255] = kGreen;
   add("8-bit codes", eightBit, DecodeStatus::Ok, 300, 1, {{255, 0, kGreen}, {299, 0, kBlue}});
+  // Shown as common viewers show them: without any table in grey levels over the indices the
+  // code size allows, an index past the table transparent.
+  GifSpec noTable = Frame(4, 1, {0, 1, 2, 3});
+  noTable.globalColours.clear();
+  add("no colour table", noTable, DecodeStatus::Ok, 4, 1,
+      {{0, 0, {0, 0, 0, 255}}, {1, 0, {85, 85, 85, 255}}, {2, 0, {170, 170, 170, 255}}, {3, 0, kWhite}});
+  GifSpec noTable8 = Frame(3, 1, {0, 200, 255}, 8);
+  noTable8.globalColours.clear();
+  noTable8.transparentIndex = 255;
+  add("no colour table, 8-bit codes and transparency", noTable8, DecodeStatus::Ok, 3, 1,
+      {{0, 0, {0, 0, 0, 255}}, {1, 0, {200, 200, 200, 255}}, {2, 0, kClear}});
+  GifSpec twoColours = Frame(2, 1, {0, 3});
+  twoColours.globalColours = {kRed, kGreen};
+  add("index past the colour table", twoColours, DecodeStatus::Ok, 2, 1, {{0, 0, kRed}, {1, 0, kClear}});
+  GifSpec pastLocal = Frame(3, 1, {0, 2, 3});
+  pastLocal.localColours = {kBlue, kWhite};
+  add("index past a local table, not taken from the global one", pastLocal, DecodeStatus::Ok, 3, 1,
+      {{0, 0, kBlue}, {1, 0, kClear}, {2, 0, kClear}});
 
   // Damage.
   add("minimum code size 1", Frame(2, 1, {0, 1}, 1), DecodeStatus::Corrupt);
@@ -90,12 +108,6 @@ std::vector<Case> Cases() {
   GifSpec firstNotLiteral = Frame(3, 1, {});
   firstNotLiteral.lzw = Codes({4, 6, 5});
   add("first code not a literal", firstNotLiteral, DecodeStatus::Corrupt);
-  GifSpec twoColours = Frame(2, 1, {0, 3});
-  twoColours.globalColours = {kRed, kGreen};
-  add("index past the colour table", twoColours, DecodeStatus::Corrupt);
-  GifSpec noTable = Frame(2, 1, {0, 1});
-  noTable.globalColours.clear();
-  add("no colour table", noTable, DecodeStatus::Corrupt);
   GifSpec shortData = Frame(2, 2, {});
   shortData.lzw = LiteralLzw({0, 1}, 2);
   add("end code before the frame is full", shortData, DecodeStatus::Corrupt);
