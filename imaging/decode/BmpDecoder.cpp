@@ -330,27 +330,12 @@ DecodeStatus DecodeBmp(ByteView file, RowSink& sink) {
   return DecodeUncompressed(dib, pixels, sink);
 }
 
-DecodeStatus DecodeIconPicture(ByteView picture, uint32_t directoryWidth, uint32_t directoryHeight,
-                               RowSink& sink) {
+DecodeStatus DecodeIconPicture(ByteView picture, RowSink& sink) {
   static const uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
-  if (picture.Has(0, 8) && std::memcmp(picture.data, kPngSignature, 8) == 0) {
-    if (!picture.Has(16, 8)) return DecodeStatus::Truncated;
-    auto be32 = [&](size_t at) {
-      return uint32_t{picture.U8(at)} << 24 | uint32_t{picture.U8(at + 1)} << 16 |
-             uint32_t{picture.U8(at + 2)} << 8 | picture.U8(at + 3);
-    };
-    // A directory entry of 0 (256) also stands for anything larger.
-    auto agrees = [](uint32_t actual, uint32_t listed) {
-      return actual == listed || (listed == 256 && actual > 256);
-    };
-    if (!agrees(be32(16), directoryWidth) || !agrees(be32(20), directoryHeight))
-      return DecodeStatus::Corrupt;
-    return DecodePng(picture, sink);
-  }
+  if (picture.Has(0, 8) && std::memcmp(picture.data, kPngSignature, 8) == 0) return DecodePng(picture, sink);
   Dib dib;
   const DecodeStatus parsed = ParseDib(picture, true, dib);
   if (parsed != DecodeStatus::Ok) return parsed;
-  if (dib.width != directoryWidth || dib.height != directoryHeight) return DecodeStatus::Corrupt;
   return DecodeIconDib(dib, picture.Sub(dib.headerEnd, picture.size - dib.headerEnd), sink);
 }
 

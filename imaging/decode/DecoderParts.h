@@ -55,10 +55,9 @@ inline void PutBgra(uint8_t* px, uint8_t b, uint8_t g, uint8_t r, uint8_t a) {
 }
 
 DecodeStatus DecodeBmp(ByteView file, RowSink& sink);
-// A picture inside an icon: a DIB whose height counts its AND mask, or a PNG. The directory's
-// size must match what the picture itself says.
-DecodeStatus DecodeIconPicture(ByteView picture, uint32_t directoryWidth, uint32_t directoryHeight,
-                               RowSink& sink);
+// A picture inside an icon: a DIB whose height counts its AND mask, or a PNG. Its own header
+// gives its size, whatever the icon's directory says.
+DecodeStatus DecodeIconPicture(ByteView picture, RowSink& sink);
 DecodeStatus DecodeIcon(ByteView file, RowSink& sink);
 DecodeStatus DecodeGif(ByteView file, RowSink& sink);
 DecodeStatus DecodePcx(ByteView file, RowSink& sink);

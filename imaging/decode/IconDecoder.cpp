@@ -1,4 +1,6 @@
 // ICO and CUR: the directory's largest picture, which may be a DIB with an AND mask or a PNG.
+// The directory only chooses it: as common viewers do, the picture's own header gives its size
+// when the two disagree.
 #include "imaging/decode/DecoderParts.h"
 
 namespace imaging::detail {
@@ -28,13 +30,11 @@ DecodeStatus DecodeIcon(ByteView file, RowSink& sink) {
     }
   }
 
-  const uint32_t width = file.U8(best) ? file.U8(best) : 256;
-  const uint32_t height = file.U8(best + 1) ? file.U8(best + 1) : 256;
   const uint64_t bytes = file.U32(best + 8);
   const uint64_t offset = file.U32(best + 12);
   if (bytes == 0 || offset < directoryEnd) return DecodeStatus::Corrupt;
   if (!file.Has(offset, bytes)) return DecodeStatus::Truncated;
-  return DecodeIconPicture(file.Sub(offset, bytes), width, height, sink);
+  return DecodeIconPicture(file.Sub(offset, bytes), sink);
 }
 
 }  // namespace imaging::detail

@@ -47,10 +47,13 @@ TEST(IconDecoder, DecodesTheLargestPictureAndRefusesDamage) {
       {"cursor", MakeIcon({{2, 2, 8, SmallDib()}}, true), DecodeStatus::Ok, 2, 2, {{1, 1, kRed}}},
       {"256 written as 0 holds a larger PNG", MakeIcon({{0, 0, 32, SmallPng(300, 257)}}),
        DecodeStatus::Ok, 300, 257, {}},
+      // The directory only chooses the picture; its own header says how large it is.
+      {"DIB narrower than its entry", MakeIcon({{3, 2, 8, SmallDib()}}), DecodeStatus::Ok, 2, 2,
+       {{1, 0, kBlue}, {0, 1, {0, 0, 255, 0}}}},
+      {"DIB taller than its entry", MakeIcon({{2, 1, 8, SmallDib()}}), DecodeStatus::Ok, 2, 2, {{1, 1, kRed}}},
+      {"DIB far smaller than its entry", MakeIcon({{0, 0, 8, SmallDib()}}), DecodeStatus::Ok, 2, 2, {{0, 0, kRed}}},
+      {"PNG of another size", MakeIcon({{4, 4, 32, SmallPng(5, 4)}}), DecodeStatus::Ok, 5, 4, {{4, 3, kGreen200}}},
 
-      Refused("DIB wider than its entry", MakeIcon({{3, 2, 8, SmallDib()}}), DecodeStatus::Corrupt),
-      Refused("DIB shorter than its entry", MakeIcon({{2, 1, 8, SmallDib()}}), DecodeStatus::Corrupt),
-      Refused("PNG of another size", MakeIcon({{4, 4, 32, SmallPng(5, 4)}}), DecodeStatus::Corrupt),
       Refused("palette of 300 colours", MakeIcon({{2, 2, 8, SmallDib(300, std::vector<Rgba>(300, kRed))}}),
               DecodeStatus::Corrupt),
       Refused("index past a 1-colour palette", MakeIcon({{2, 2, 8, SmallDib(1, {kRed})}}), DecodeStatus::Corrupt),
