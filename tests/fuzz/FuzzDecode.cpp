@@ -13,6 +13,8 @@ imaging::DecodeLimits FuzzLimits() {
   limits.maxPixels = uint64_t{1} << 22;
   limits.maxSide = 8192;
   limits.maxWorkMemory = uint64_t{256} << 20;
+  limits.maxCheckedPixels = uint64_t{1} << 24;
+  limits.maxScanBlocks = uint64_t{1} << 22;
   return limits;
 }
 

@@ -70,6 +70,8 @@ int main(int argc, char** argv) {
   Write("bmp", "core.bmp", Bmp(2, 1, 1, PadRows({{0x40}}), 0, {}, 12));
   Write("bmp", "rle8.bmp", Bmp(5, 2, 8, {2, 1, 0, 3, 0, 2, 3, 0, 0, 0, 0, 2, 2, 0, 1, 0, 0, 1}, 1));
   Write("bmp", "rle4.bmp", Bmp(7, 1, 4, {4, 0x12, 0, 3, 0x30, 0x10, 0, 1}, 2));
+  // Rows coded to their padded width, runs reaching into the padding.
+  Write("bmp", "rle8-padded-rows.bmp", Bmp(5, 3, 8, {8, 0, 0, 0, 4, 0, 1, 1, 3, 0, 0, 0, 4, 2, 4, 3, 0, 1}, 1));
 
   Write("jpeg", "baseline.jpg", MakeJpeg(16, 16, JpegKind::Baseline, 50));
   Write("jpeg", "progressive.jpg", MakeJpeg(24, 16, JpegKind::Progressive, 50));
@@ -77,6 +79,9 @@ int main(int argc, char** argv) {
   Write("jpeg", "grey.jpg", MakeJpeg(8, 8, JpegKind::Grey, 50));
   Write("jpeg", "cmyk.jpg", MakeJpeg(8, 8, JpegKind::Cmyk, 50));
   Write("jpeg", "ycck.jpg", MakeJpeg(8, 8, JpegKind::Ycck, 50));
+  Write("jpeg", "successive-approximation.jpg",
+        MakeProgressiveGreyJpeg(16, 16, {{0, 0, 0, 1}, {1, 5, 0, 2}, {6, 63, 0, 2}, {1, 63, 2, 1},
+                                         {0, 0, 1, 0}, {1, 63, 1, 0}}));
 
   Write("png", "grey1-interlaced.png", Png(9, 9, PNG_COLOR_TYPE_GRAY, 1, true));
   Write("png", "palette4-trns.png", Png(5, 4, PNG_COLOR_TYPE_PALETTE, 4, false));
@@ -90,6 +95,7 @@ int main(int argc, char** argv) {
   Write("ico", "two-sizes.ico", MakeIcon({{2, 2, 8, dib8}, {2, 1, 32, dib32}}));
   Write("ico", "png.ico", MakeIcon({{3, 3, 32, Png(3, 3, PNG_COLOR_TYPE_RGB_ALPHA, 8, false)}}));
   Write("ico", "cursor.cur", MakeIcon({{2, 2, 8, dib8}}, true));
+  Write("ico", "directory-disagrees.ico", MakeIcon({{16, 16, 8, dib8}}));
 
   GifSpec gif;
   gif.screenWidth = gif.width = 4;
@@ -112,6 +118,13 @@ int main(int argc, char** argv) {
   for (unsigned c : {4u, 0u, 6u, 5u}) codes.Add(c, 3);
   kwkwk.lzw = codes.Finish();
   Write("gif", "kwkwk.gif", MakeGif(kwkwk));
+  GifSpec noTable = gif;
+  noTable.globalColours.clear();
+  noTable.transparentIndex = 2;
+  Write("gif", "no-colour-table.gif", MakeGif(noTable));
+  GifSpec shortTable = gif;
+  shortTable.globalColours.resize(2);
+  Write("gif", "index-past-table.gif", MakeGif(shortTable));
 
   PcxSpec pcx;
   pcx.width = 3;
