@@ -1,7 +1,10 @@
 // Owners of the GDI handles a bitmap object holds. Each one gives its handle back exactly once,
 // in its destructor or in Reset, so a failure half-way through building a picture never leaks.
+// Swap exchanges what two owners hold, so a picture built aside can replace the held one whole.
 #pragma once
 #include <windows.h>
+
+#include <utility>
 
 // A device context from GetDC(NULL), given back with ReleaseDC.
 class ScreenDcHandle {
@@ -39,6 +42,7 @@ public:
         dc_ = dc;
     }
     HDC Get() const { return dc_; }
+    void Swap(MemoryDcHandle& other) { std::swap(dc_, other.dc_); }
 
 private:
     HDC dc_ = nullptr;
@@ -58,6 +62,9 @@ public:
         object_ = object;
     }
     HGDIOBJ Get() const { return object_; }
+    // For an object that now belongs to someone else (the clipboard, say).
+    HGDIOBJ Release() { return std::exchange(object_, nullptr); }
+    void Swap(GdiObjectHandle& other) { std::swap(object_, other.object_); }
 
 private:
     HGDIOBJ object_ = nullptr;
@@ -85,6 +92,10 @@ public:
         if (dc_ != nullptr) SelectObject(dc_, previous_);
         dc_ = nullptr;
         previous_ = nullptr;
+    }
+    void Swap(SelectionHandle& other) {
+        std::swap(dc_, other.dc_);
+        std::swap(previous_, other.previous_);
     }
 
 private:

@@ -1,5 +1,7 @@
 #include "imaging/BitmapObject.h"
 
+#include "imaging/BitmapByteOrder.h"
+
 #include <climits>
 #include <cstring>
 #include <new>
@@ -29,24 +31,12 @@ void PutEntry(ByteString& table, PaletteEntry entry) {
     table.insert(table.end(), {entry.blue, entry.green, entry.red, 0});
 }
 
-void Put16(uint8_t* at, uint16_t value) {
-    at[0] = static_cast<uint8_t>(value);
-    at[1] = static_cast<uint8_t>(value >> 8);
-}
+using bitmap_bytes::Put16;
+using bitmap_bytes::Put32;
 
-void Put32(uint8_t* at, uint32_t value) {
-    for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
+uint32_t Read32(const ByteString& bytes, size_t at) { return bitmap_bytes::Read32(bytes.data() + at); }
 
-uint32_t Read32(const ByteString& bytes, size_t at) {
-    uint32_t value = 0;
-    for (int i = 3; i >= 0; --i) value = (value << 8) | bytes[at + i];
-    return value;
-}
-
-uint16_t Read16(const ByteString& bytes, size_t at) {
-    return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8));
-}
+uint16_t Read16(const ByteString& bytes, size_t at) { return bitmap_bytes::Read16(bytes.data() + at); }
 
 int32_t ColoursForDepth(int16_t bitDepth) {
     switch (bitDepth) {
@@ -82,6 +72,7 @@ void 新位图操作类::Clear() {
     pixelsChanged_ = false;
     direct_ = DirectLayout();
     gdiOutputPending_ = false;
+    handedOut_ = false;
 }
 
 void 新位图操作类::BuildDefaultPalettes() {
@@ -148,6 +139,7 @@ bool 新位图操作类::MakeSection(HDC reference) {
 
 bool 新位图操作类::RefreshBytes() {
     if (packedDib_.empty()) return false;
+    FlushGdiOutput();  // SetPixelV, or a caller's drawing, may still sit in this thread's GDI batch
     const int32_t size = GetPixelDataSize();
     uint8_t* rows = GetPixelDataPointer();
     // Only what both sides hold; a header that promises more rows than exist copies nothing.
@@ -269,26 +261,30 @@ ByteString 新位图操作类::InfoHeaderToBytes(const BITMAPINFOHEADER& header)
 }
 
 ByteString 新位图操作类::ToBmpBytes() {
-    RefreshIfChanged();
+    RefreshForOutput();
     ByteString image;
     try {
         image.resize(kFileHeaderSize + packedDib_.size());
     } catch (const std::bad_alloc&) {
         return ByteString();  // not even the file header: the caller must not take this for a picture
     }
-    uint8_t* at = image.data();
-    at[0] = 'B';
-    at[1] = 'M';
-    Put32(at + 2, static_cast<uint32_t>(image.size()));
-    Put32(at + 6, 0);
-    Put32(at + 10, static_cast<uint32_t>(kFileHeaderSize + kInfoHeaderSize + GetPaletteSize()));
-    if (!packedDib_.empty()) std::memcpy(at + kFileHeaderSize, packedDib_.data(), packedDib_.size());
+    BITMAPFILEHEADER header = {};
+    header.bfType = 0x4D42;  // "BM"
+    header.bfSize = static_cast<DWORD>(image.size());
+    header.bfOffBits = static_cast<DWORD>(kFileHeaderSize + kInfoHeaderSize + GetPaletteSize());
+    const ByteString fileHeader = FileHeaderToBytes(header);
+    std::memcpy(image.data(), fileHeader.data(), kFileHeaderSize);
+    if (!packedDib_.empty()) std::memcpy(image.data() + kFileHeaderSize, packedDib_.data(), packedDib_.size());
     return image;
 }
 
 void 新位图操作类::RefreshIfChanged() {
     if (!pixelsChanged_) return;
-    FlushGdiOutput();  // SetPixelV may still sit in this thread's GDI batch
     RefreshBytes();
     pixelsChanged_ = false;
+}
+
+void 新位图操作类::RefreshForOutput() {
+    if (handedOut_) pixelsChanged_ = true;
+    RefreshIfChanged();
 }

@@ -1,5 +1,6 @@
 // Single-pixel access beyond the inline fast path: the first read after writes, pending GDI
-// output, depths other than 24 and 32 bits, and COLORREFs that GDI resolves.
+// output, depths other than 24 and 32 bits, COLORREFs that GDI resolves, and a DC or section
+// handle in a caller's hands.
 #include "imaging/BitmapObject.h"
 
 #include <cstdlib>
@@ -24,13 +25,13 @@ void 新位图操作类::DescribeDirectLayout() {
 
 COLORREF 新位图操作类::GetPixelSlowly(int32_t x, int32_t y) {
     RefreshIfChanged();
-    if (direct_.rows == nullptr || !directAllowed_) return ::GetPixel(memoryDc_.Get(), x, y);
+    if (direct_.rows == nullptr || !directAllowed_ || handedOut_) return ::GetPixel(memoryDc_.Get(), x, y);
     FlushGdiOutput();
     return ReadDirect(x, y);
 }
 
 bool 新位图操作类::SetPixelSlowly(int32_t x, int32_t y, COLORREF colour) {
-    if (direct_.rows != nullptr && directAllowed_ && (colour >> 24) == 0) {
+    if (direct_.rows != nullptr && directAllowed_ && !handedOut_ && (colour >> 24) == 0) {
         FlushGdiOutput();  // batched output must not land on top of this write later
         return WriteDirect(x, y, colour);
     }

@@ -1,5 +1,9 @@
 #include "BitmapFixtures.h"
 
+#include "imaging/decode/PictureDecoder.h"
+
+#include <gtest/gtest.h>
+
 #include <random>
 
 namespace fixtures {
@@ -47,6 +51,15 @@ uint32_t Le32(const ByteString& bytes, size_t at) {
 }
 
 uint16_t Le16(const ByteString& bytes, size_t at) { return static_cast<uint16_t>(bytes[at] | (bytes[at + 1] << 8)); }
+
+ByteString Patched(ByteString bytes, size_t at, uint32_t value, size_t size) {
+    if (at > bytes.size() || size > bytes.size() - at) {
+        ADD_FAILURE() << "no field at " << at << " in " << bytes.size() << " bytes";
+        return bytes;
+    }
+    for (size_t i = 0; i < size; ++i) bytes[at + i] = static_cast<uint8_t>(value >> (8 * i));
+    return bytes;
+}
 
 ByteString MakeBmp24(int32_t width, int32_t height, const ColourAt& colour) {
     ByteString out = FileAndInfoHeaders(width, height, 24, 0);
@@ -132,6 +145,39 @@ bool WriteFileBytes(const std::string& path, const ByteString& bytes) {
 COLORREF RandomColour(uint32_t& state) {
     state = state * 1664525u + 1013904223u;
     return state >> 8;
+}
+
+std::vector<COLORREF> FillRandomly(新位图操作类& bitmap, uint32_t seed) {
+    for (int32_t y = 0; y < bitmap.GetHeight(); ++y) {
+        for (int32_t x = 0; x < bitmap.GetWidth(); ++x) bitmap.SetPixel(x, y, RandomColour(seed));
+    }
+    std::vector<COLORREF> read;
+    for (int32_t y = 0; y < bitmap.GetHeight(); ++y) {
+        for (int32_t x = 0; x < bitmap.GetWidth(); ++x) read.push_back(bitmap.GetPixel(x, y));
+    }
+    return read;
+}
+
+int CountWrongPixels(新位图操作类& bitmap, const std::vector<COLORREF>& expected) {
+    if (static_cast<size_t>(bitmap.GetWidth()) * static_cast<size_t>(bitmap.GetHeight()) != expected.size()) {
+        return static_cast<int>(expected.size());
+    }
+    int wrong = 0;
+    size_t next = 0;
+    for (int32_t y = 0; y < bitmap.GetHeight(); ++y) {
+        for (int32_t x = 0; x < bitmap.GetWidth(); ++x) wrong += bitmap.GetPixel(x, y) != expected[next++] ? 1 : 0;
+    }
+    return wrong;
+}
+
+std::vector<COLORREF> DecodedPixels(const ByteString& image) {
+    const imaging::DecodedPicture decoded = imaging::DecodePicture(image.data(), image.size());
+    std::vector<COLORREF> pixels;
+    if (decoded.status != imaging::DecodeStatus::Ok) return pixels;
+    for (size_t i = 0; i + 3 < decoded.bgra.size(); i += 4) {
+        pixels.push_back(RGB(decoded.bgra[i + 2], decoded.bgra[i + 1], decoded.bgra[i]));
+    }
+    return pixels;
 }
 
 }  // namespace fixtures

@@ -17,6 +17,8 @@ using ColourAt = std::function<COLORREF(int32_t x, int32_t y)>;
 
 uint32_t Le32(const ByteString& bytes, size_t at);
 uint16_t Le16(const ByteString& bytes, size_t at);
+// The bytes with a little-endian field of `size` bytes at `at` replaced by `value`.
+ByteString Patched(ByteString bytes, size_t at, uint32_t value, size_t size = 4);
 
 // A BMP file image, bottom row first, rows padded to 4 bytes.
 ByteString MakeBmp24(int32_t width, int32_t height, const ColourAt& colour);
@@ -38,6 +40,15 @@ bool WriteFileBytes(const std::string& path, const ByteString& bytes);
 
 // A random opaque-free colour: byte 3 zero, as GetPixel gives them.
 COLORREF RandomColour(uint32_t& state);
+
+// Every pixel of the bitmap set from the random sequence; the colours as GetPixel then reads
+// them, row by row from the top.
+std::vector<COLORREF> FillRandomly(新位图操作类& bitmap, uint32_t seed);
+// Pixels that differ from `expected`, row by row from the top; all of them when the sizes differ.
+int CountWrongPixels(新位图操作类& bitmap, const std::vector<COLORREF>& expected);
+// The pixels of a BMP file image as an independent reader sees them, row by row from the top;
+// none when it cannot read it.
+std::vector<COLORREF> DecodedPixels(const ByteString& image);
 
 // The child process of the test of LoadFromBytes across processes: argv[1] is the flag.
 constexpr const char kLoadFromBytesChildFlag[] = "--load-from-bytes-child";
