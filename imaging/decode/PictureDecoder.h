@@ -34,13 +34,14 @@ struct DecodeLimits {
   uint64_t maxWorkMemory = uint64_t{2} << 30;
   // The check refuses pictures with more pixels than this (TooLarge: no picture) before it
   // reads any row, so that no single file holds a verification run for long: 2^30 pixels
-  // (about 1074 megapixels, four times the full decode's cap) take a few seconds to check.
+  // (about 1074 megapixels, four times the full decode's cap) take at most a few seconds to
+  // check (natively about 3 s as a 16-bit RGBA PNG, the heaviest kind, 1.5 s as a JPEG).
   // It should not be below maxPixels, or the check would refuse what a full decode shows.
   uint64_t maxCheckedPixels = uint64_t{1} << 30;
   // A JPEG decodes each 8 x 8 block of a scan's components once per scan, so a progressive
   // file's work grows with scans x blocks while its size need not. The blocks of all its scans
-  // together may be at most this many (TooLarge beyond): 2^28 is a few seconds of work and at
-  // least eight times what a 150-megapixel camera picture in the usual ten scans needs.
+  // together may be at most this many (TooLarge beyond): 2^28 is some 4 s of work natively and
+  // at least eight times what a 150-megapixel camera picture in the usual ten scans needs.
   uint64_t maxScanBlocks = uint64_t{1} << 28;
 };
 
@@ -56,6 +57,8 @@ struct DecodedPicture {
 // Needs 8 leading bytes; fewer give Unknown.
 PictureFormat DetectPictureFormat(const uint8_t* data, size_t size);
 
+// Memory for the picture is taken as its rows arrive and each row is cleared only when reached,
+// so a file whose data ends early costs what it decoded, not the size its header claims.
 DecodedPicture DecodePicture(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
 
 // Decodes every row exactly as DecodePicture does but keeps only a few rows at a time, so its
