@@ -30,7 +30,8 @@ class PictureSink final : public RowSink {
     const DecodeStatus sized = CheckSize(width, height, limits_);
     if (sized != DecodeStatus::Ok) return sized;
     const uint64_t pixels = uint64_t{width} * height;
-    if (pixels > limits_.maxPixels || pixels > SIZE_MAX / 4) return DecodeStatus::TooLarge;
+    // Past max_size the vector would throw length_error rather than bad_alloc.
+    if (pixels > limits_.maxPixels || pixels > bgra_.max_size() / 4) return DecodeStatus::TooLarge;
     stride_ = size_t{width} * 4;
     width_ = width;
     height_ = height;

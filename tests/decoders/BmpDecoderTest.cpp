@@ -145,9 +145,14 @@ TEST(BmpDecoder, SizesAreComputedInSixtyFourBits) {
   EXPECT_EQ(imaging::DecodePicture(wrapping.data(), wrapping.size(), uncapped).status, DecodeStatus::TooLarge);
   EXPECT_EQ(imaging::CheckPictureDecodes(wrapping.data(), wrapping.size(), uncapped), DecodeStatus::Ok);
 
-  // With the side limit lifted the stride is still computed in 64 bits: the data is missing.
+  // With every limit lifted, a picture too large for any vector is still refused, not thrown.
   imaging::DecodeLimits lifted;
   lifted.maxSide = UINT32_MAX;
+  lifted.maxPixels = UINT64_MAX;
+  const Bytes widest = MakeBmp(Rle(1, INT32_MAX, INT32_MAX, {0, 1}));
+  EXPECT_EQ(imaging::DecodePicture(widest.data(), widest.size(), lifted).status, DecodeStatus::TooLarge);
+
+  // With the side limit lifted the stride is still computed in 64 bits: the data is missing.
   const Bytes stride = MakeBmp(Spec(0x40000001, 1, 32, {1, 2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(imaging::DecodePicture(stride.data(), stride.size(), lifted).status, DecodeStatus::Truncated);
   EXPECT_EQ(imaging::CheckPictureDecodes(stride.data(), stride.size(), lifted), DecodeStatus::Truncated);
