@@ -24,15 +24,27 @@ wine_display_start() {
 
 # Makes the prefix once, then keeps one wineserver alive for the session so that each program
 # starts in a fraction of a second.
+quillmere_prefix_version=2
 wine_prefix_start() {
   mkdir -p "$WINEPREFIX"
-  if [ ! -f "$WINEPREFIX/.quillmere-ready" ]; then
-    wineboot -i >/dev/null 2>&1 || true
+  if [ "$(cat "$WINEPREFIX/.quillmere-ready" 2>/dev/null)" != "$quillmere_prefix_version" ]; then
+    local fresh=0
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+      fresh=1
+      wineboot -i >/dev/null 2>&1 || true
+    fi
     # Xvfb has no window manager: unmanaged windows spare every DestroyWindow Wine's two-second
     # wait for a manager's answer.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-    wineserver -w
-    touch "$WINEPREFIX/.quillmere-ready"
+    # A program that crashes prints its backtrace and ends at once, instead of waiting in the
+    # debugger's dialog until a test's time-out.
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
+      /d 'winedbg --auto %ld %ld' /f >/dev/null 2>&1 || true
+    wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Auto /d 1 /f >/dev/null 2>&1 || true
+    # A new prefix's server ends on its own once set up; an older prefix's may be kept alive.
+    [ $fresh = 0 ] || wineserver -w
+    echo "$quillmere_prefix_version" >"$WINEPREFIX/.quillmere-ready"
   fi
   wineserver -p >/dev/null 2>&1 || true
   # Start Wine's own background processes now, away from any caller's pipes: a test runner that
