@@ -1,5 +1,5 @@
 #pragma once
-#include "app/ControlIds.h"
+#include "ui/ControlIds.h"
 
 #include <cstddef>
 
@@ -25,9 +25,6 @@ enum class ControlKind {
     SpriteTemplate,  // holds the sprite's settings; never shown
     ShapeBox,
 };
-
-// The tab page a control belongs to: shown with its page, hidden otherwise.
-enum class TabPage { None, Verify, Crop };
 
 struct LayoutRow {
     ControlId id;

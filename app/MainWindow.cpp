@@ -1,14 +1,13 @@
 #include "app/MainWindow.h"
 
-#include "app/Controls.h"
-#include "app/PathText.h"
+#include "app/PageWiring.h"
+#include "common/ProgramFolder.h"
 #include "concurrency/MessageWaits.h"
-#include "crop/SourceList.h"
+#include "concurrency/ProcessObjects.h"
 #include "crop/SpriteCanvas.h"
+#include "ui/Controls.h"
 #include "verify/FolderScan.h"
-#include "verify/PreviewWiring.h"
 #include "verify/RecordGrid.h"
-#include "verify/VerificationRun.h"
 
 #include <commctrl.h>
 
@@ -44,14 +43,6 @@ bool PreTranslateForMainWindow(MSG* message) {
 }
 }  // namespace
 
-std::string ProgramFolder() {
-    char path[MAX_PATH * 2] = {};
-    DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-    const std::string file(path, length);
-    const size_t after = AfterLastBackslash(file);
-    return after == 0 ? std::string() : file.substr(0, after - 1);
-}
-
 MainWindow* MainWindow::Current() { return g_current; }
 
 MainWindow::~MainWindow() {
@@ -86,7 +77,7 @@ MainWindow* MainWindow::Create(HINSTANCE instance, int showCommand) {
     window->CreateControls();
     window->CreateMenus();
     window->InitMainWindow();
-    window->WireHandlers();
+    WirePages(*window);
     ShowWindow(hwnd, showCommand);
     UpdateWindow(hwnd);
     return window;
@@ -126,8 +117,13 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     return self->HandleMessage(message, wParam, lParam);
 }
 
+RunOwner& MainWindow::Runs() { return TheRunOwner(); }
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
+    case WM_CLOSE:
+        OnClose();
+        return 0;
     case WM_COMMAND:
         OnCommand(LOWORD(wParam), HIWORD(wParam));
         return 0;
@@ -301,13 +297,6 @@ void MainWindow::InitMainWindow() {
     ResetRecordGrid(*this);
 }
 
-void MainWindow::WireHandlers() {
-    SetCommandHandler(按钮_选择, [this] { ChooseScanFolder(*this); });
-    WireVerification(*this);
-    WirePreviewAndExport(*this);
-    WireSourceList(*this);
-}
-
 void MainWindow::SelectPage(TabPage page) {
     HWND tabs = Control(选择夹1);
     const int index = page == TabPage::Crop ? 1 : 0;
@@ -323,15 +312,32 @@ void MainWindow::SelectPage(TabPage page) {
     }
 }
 
+LRESULT MainWindow::RunHandler(const std::function<LRESULT()>& handler) {
+    // Once a close is due no handler starts: it would dispatch the window's end under itself.
+    if (Closing()) return 0;
+    ++handlersOnStack_;
+    struct Leave {
+        int& depth;
+        ~Leave() { --depth; }
+    } leave{handlersOnStack_};
+    const LRESULT result = handler();
+    // The outermost handler is returning: now the window may go. A fresh WM_CLOSE does it from
+    // the loop that dispatched this handler, with nothing of the handler left on the stack.
+    if (handlersOnStack_ == 1 && closeRequested_) PostMessageA(hwnd_, WM_CLOSE, 0, 0);
+    return result;
+}
+
 void MainWindow::OnCommand(int id, int code) {
-    if (code == EN_CHANGE) {
-        auto handler = changeHandlers_.find(id);
-        if (handler != changeHandlers_.end() && handler->second) handler->second();
-        return;
-    }
-    if (code != BN_CLICKED) return;  // menu commands arrive with code 0, as BN_CLICKED is
-    auto handler = commandHandlers_.find(id);
-    if (handler != commandHandlers_.end() && handler->second) handler->second();
+    const auto& handlers = code == EN_CHANGE ? changeHandlers_ : commandHandlers_;
+    if (code != EN_CHANGE && code != BN_CLICKED) return;  // menu commands arrive with code 0, as BN_CLICKED is
+    auto found = handlers.find(id);
+    if (found == handlers.end() || !found->second) return;
+    // A copy: the handler may register handlers itself, which could move the one running.
+    const std::function<void()> handler = found->second;
+    RunHandler([&handler]() -> LRESULT {
+        handler();
+        return 0;
+    });
 }
 
 LRESULT MainWindow::OnNotify(const NMHDR& header) {
@@ -340,15 +346,24 @@ LRESULT MainWindow::OnNotify(const NMHDR& header) {
         SelectPage(index == 1 ? TabPage::Crop : TabPage::Verify);
     }
     // A control's own children (a list view's header) may share its id: the window must match too.
-    auto handler = notifyHandlers_.find(static_cast<int>(header.idFrom));
-    if (handler != notifyHandlers_.end() && handler->second &&
-        header.hwndFrom == Control(static_cast<ControlId>(header.idFrom))) {
-        return handler->second(header);
+    auto found = notifyHandlers_.find(static_cast<int>(header.idFrom));
+    if (found == notifyHandlers_.end() || !found->second ||
+        header.hwndFrom != Control(static_cast<ControlId>(header.idFrom)))
+        return 0;
+    const std::function<LRESULT(const NMHDR&)> handler = found->second;
+    return RunHandler([&handler, &header] { return handler(header); });
+}
+
+void MainWindow::OnClose() {
+    if (handlersOnStack_ > 0) {
+        closeRequested_ = true;
+        return;
     }
-    return 0;
+    DestroyWindow(hwnd_);
 }
 
 void MainWindow::OnDestroy() {
+    destroying_ = true;
     if (parameterMenu_) DestroyMenu(parameterMenu_);
     if (cropMenu_) DestroyMenu(cropMenu_);
     parameterMenu_ = cropMenu_ = nullptr;

@@ -2,6 +2,7 @@
 
 namespace {
 MessagePreTranslator g_preTranslator = nullptr;
+thread_local uint64_t t_pumpCalls = 0;
 
 int64_t MillisecondsPerUnit(int64_t unit) {
     switch (unit) {
@@ -20,7 +21,10 @@ bool PreTranslateMessage(MSG* message) {
     return g_preTranslator != nullptr && g_preTranslator(message);
 }
 
+uint64_t PumpMessagesCalls() { return t_pumpCalls; }
+
 void PumpMessages() {
+    ++t_pumpCalls;
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE) && message.message != WM_QUIT) {
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) break;

@@ -13,6 +13,8 @@ bool PreTranslateMessage(MSG* message);
 
 // Dispatches every waiting message; WM_QUIT stays queued for the main loop.
 void PumpMessages();
+// How many times the calling thread has called PumpMessages: the waits' pacing, seen by tests.
+uint64_t PumpMessagesCalls();
 // Sleeps in 15 ms slices, dispatching after each slice and after the remainder.
 void SleepPumping(int milliseconds);
 

@@ -2,6 +2,8 @@
 
 #include "concurrency/MessageWaits.h"
 
+#include <atomic>
+
 namespace {
 constexpr DWORD kStopBytes = 0xFFFFFFFFu;
 constexpr ULONG_PTR kStopKey = static_cast<ULONG_PTR>(-1);
@@ -10,6 +12,20 @@ constexpr int kMaxConsecutiveFailures = 5;
 constexpr DWORD kSlice = 20;
 
 double g_counterFrequency = 0;
+std::atomic<WorkerPool::CounterWindowProbe> g_counterWindowProbe{nullptr};
+
+void ProbeCounterWindow(WorkerPool::CounterWindow window) {
+    if (WorkerPool::CounterWindowProbe probe = g_counterWindowProbe.load(std::memory_order_relaxed)) probe(window);
+}
+
+// A task is a plain function of the caller's; whatever it throws must not end the worker's
+// thread, and with it the process. It counts as finished.
+void RunTask(WorkerPool::Task task, DWORD arg1, ULONG_PTR arg2) noexcept {
+    try {
+        task(static_cast<int32_t>(arg1), static_cast<intptr_t>(arg2));
+    } catch (...) {
+    }
+}
 
 DWORD AnnounceWait(LONG threads) { return static_cast<DWORD>(threads) * 2 + 1000; }
 }  // namespace
@@ -67,21 +83,29 @@ bool WorkerPool::MakeEntryBindings() {
     return workerEntryMade_ && supervisorEntryMade_;
 }
 
+void WorkerPool::SetCounterWindowProbeForTests(CounterWindowProbe probe) { g_counterWindowProbe = probe; }
+
 bool WorkerPool::GrowthCheck() const {
-    return liveThreads_ < maxThreads_ && busyThreads_ + queuedTasks_ > liveThreads_;
+    const LONG alive = liveThreads_ + startingThreads_;
+    return alive < maxThreads_ && busyThreads_ + queuedTasks_ > alive;
 }
 
 bool WorkerPool::IsIdle() const {
     // Order matters: a worker raises busy before lowering queued, Submit raises queued first.
     if (queuedTasks_ != 0) return false;
     MemoryBarrier();
+    ProbeCounterWindow(CounterWindow::IsIdleReads);
     return busyThreads_ == 0;
 }
 
 bool WorkerPool::CreateWorker(int mode, int stack, DWORD flags) {
+    InterlockedIncrement(&startingThreads_);
     HANDLE thread = CreateThread(nullptr, static_cast<SIZE_T>(stack), &WorkerEntry, &workerEntry_[mode != 0 ? 1 : 0],
                                  flags, nullptr);
-    if (thread == nullptr) return false;
+    if (thread == nullptr) {
+        InterlockedDecrement(&startingThreads_);
+        return false;
+    }
     CloseHandle(thread);
     return true;
 }
@@ -96,14 +120,15 @@ void WorkerPool::CloseAllHandles() {
     }
 }
 
-bool WorkerPool::Start(int initialThreads, int maxThreads, int idleTimeoutMs, bool pumpMessages, int stackSize) {
+bool WorkerPool::Start(std::optional<int> initialThreads, std::optional<int> maxThreads, std::optional<int> idleTimeoutMs,
+                       bool pumpMessages, int stackSize) {
     if (InterlockedCompareExchange(&state_, Starting, Stopped) != Stopped) return false;
 
-    const int initial = initialThreads == kOmitted ? 5 : (initialThreads < 1 ? 1 : initialThreads);
-    int ceiling = maxThreads == kOmitted ? 20 : maxThreads;
+    const int initial = !initialThreads ? 5 : (*initialThreads < 1 ? 1 : *initialThreads);
+    int ceiling = maxThreads ? *maxThreads : 20;
     if (ceiling < initial) ceiling = initial;
     maxThreads_ = ceiling;
-    idleTimeoutMs_ = idleTimeoutMs == kOmitted ? 10000 : (idleTimeoutMs < 100 ? 100 : idleTimeoutMs);
+    idleTimeoutMs_ = !idleTimeoutMs ? 10000 : (*idleTimeoutMs < 100 ? 100 : *idleTimeoutMs);
     stackSize_ = SettleStartStackSize(stackSize);
     const DWORD stackFlag = stackSize_ != 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0;
 
@@ -178,6 +203,7 @@ bool WorkerPool::Start(int initialThreads, int maxThreads, int idleTimeoutMs, bo
 
 void WorkerPool::WorkerMain(int mode) {
     InterlockedIncrement(&liveThreads_);
+    InterlockedDecrement(&startingThreads_);
     if (state_ != Stopping) SetEvent(threadSignal_);
 
     for (;;) {
@@ -190,8 +216,9 @@ void WorkerPool::WorkerMain(int mode) {
         if (acceptTasks_ != 1 || !dequeued || overlapped == kStopPacket || overlapped == nullptr) break;
 
         InterlockedIncrement(&busyThreads_);
+        ProbeCounterWindow(CounterWindow::WorkerTakesTask);
         InterlockedDecrement(&queuedTasks_);
-        reinterpret_cast<Task>(overlapped)(static_cast<int32_t>(bytes), static_cast<intptr_t>(key));
+        RunTask(reinterpret_cast<Task>(overlapped), bytes, key);
         InterlockedDecrement(&busyThreads_);
         SetEvent(taskDone_);
     }
@@ -226,6 +253,10 @@ void WorkerPool::SupervisorMain() {
     while (state_ == Running) {
         if (GrowthCheck()) {
             const int stack = stackSize_;
+            // A signal left by an earlier worker would end the wait below before the new one runs.
+            while (WaitForSingleObject(threadSignal_, 0) == WAIT_OBJECT_0) {
+            }
+            if (state_ != Running) break;  // that signal may have been Stop's
             if (CreateWorker(1, stack, stack > 0 ? STACK_SIZE_PARAM_IS_A_RESERVATION : 0)) {
                 failuresInRow = 0;
                 WaitForSingleObject(threadSignal_, AnnounceWait(liveThreads_));

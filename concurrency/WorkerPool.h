@@ -1,6 +1,8 @@
 #pragma once
 #include <windows.h>
+
 #include <cstdint>
+#include <optional>
 
 // Worker threads fed through one I/O completion port.
 //
@@ -21,7 +23,6 @@ public:
 
     enum State : LONG { Stopped = 0, Running = 1, Starting = 2, Stopping = 3 };
     enum StopMode : int { AbandonAndWait = 0, DrainAndWait = 1, Abandon = 2, Drain = 3 };
-    static constexpr int kOmitted = INT32_MIN;
 
     WorkerPool() = default;
     ~WorkerPool();
@@ -31,9 +32,9 @@ public:
     void WorkerMain(int mode);
     void SupervisorMain();
 
-    // kOmitted selects the documented default of a parameter.
-    bool Start(int initialThreads = kOmitted, int maxThreads = kOmitted, int idleTimeoutMs = kOmitted,
-               bool pumpMessages = false, int stackSize = 0);
+    // An omitted (nullopt) parameter takes its documented default; every int is a value given.
+    bool Start(std::optional<int> initialThreads = std::nullopt, std::optional<int> maxThreads = std::nullopt,
+               std::optional<int> idleTimeoutMs = std::nullopt, bool pumpMessages = false, int stackSize = 0);
     bool Stop(int mode = AbandonAndWait, int timeoutMs = 0, bool pumpMessages = false);
     bool Pause();
     bool Resume();
@@ -56,6 +57,12 @@ public:
     void SetMaxThreads(int count);
     void SetIdleTimeout(int milliseconds);
     void SetStackSize(int bytes = 0);
+
+    // Tests only: called between the two counter changes of a worker taking a task, and between
+    // the two reads of IsIdle, so that a test can hold those windows open.
+    enum class CounterWindow { WorkerTakesTask, IsIdleReads };
+    using CounterWindowProbe = void (*)(CounterWindow);
+    static void SetCounterWindowProbeForTests(CounterWindowProbe probe);
 
     // Stack reservation settling of Start: below 8192 gives 8192, else whole 4096-byte pages.
     static int SettleStartStackSize(int bytes);
@@ -93,6 +100,9 @@ private:
     volatile LONG liveThreads_ = 0;
     volatile LONG busyThreads_ = 0;
     volatile LONG queuedTasks_ = 0;
+    // Workers created and not yet running WorkerMain: the growth check counts them as alive, or a
+    // slow start would let the supervisor create one more than the ceiling.
+    volatile LONG startingThreads_ = 0;
     HANDLE supervisorThread_ = nullptr;
     volatile LONG maxThreads_ = 0;
     volatile LONG idleTimeoutMs_ = 0;

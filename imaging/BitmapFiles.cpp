@@ -4,12 +4,11 @@
 // the process is not enough: two copies of the program would write, read and delete the same
 // file at once and each take the other's picture. A named mutex, held from the write to the
 // delete, keeps every load of every process in the session apart.
-#include "app/PathText.h"
+#include "common/FileBytes.h"
+#include "common/PathText.h"
 #include "imaging/BitmapObject.h"
 
 #include <shlobj.h>
-
-#include <algorithm>
 
 namespace {
 
@@ -42,34 +41,6 @@ private:
     bool held_ = false;
 };
 
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE file) : file_(file) {}
-    ~FileHandle() {
-        if (file_ != INVALID_HANDLE_VALUE) CloseHandle(file_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    HANDLE Get() const { return file_; }
-
-private:
-    HANDLE file_;
-};
-
-bool WriteWholeFile(const std::string& path, const ByteString& bytes) {
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.Get() == INVALID_HANDLE_VALUE) return false;
-    size_t done = 0;
-    while (done < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
-        DWORD written = 0;
-        if (!WriteFile(file.Get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) return false;
-        done += written;
-    }
-    return true;
-}
-
 }  // namespace
 
 bool 新位图操作类::LoadFromBytes(const ByteString& bytes) {
@@ -81,7 +52,7 @@ bool 新位图操作类::LoadFromBytes(const ByteString& bytes) {
     }
     // A failed write would leave whatever an earlier load left in the file to be loaded instead.
     bool result = false;
-    if (WriteWholeFile(path, bytes)) {
+    if (WriteWholeFile(path, bytes.data(), bytes.size())) {
         result = LoadFromFile(path);
     } else {
         Clear();

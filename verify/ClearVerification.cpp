@@ -1,7 +1,6 @@
 #include "verify/ClearVerification.h"
 
-#include "app/ControlIds.h"
-#include "app/MainWindow.h"
+#include "ui/PageHost.h"
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"
 
@@ -9,9 +8,9 @@ namespace {
 constexpr int kFirstCleared = 3, kLastCleared = 6;  // 状态 to 失败原因
 }  // namespace
 
-void ClearVerification(MainWindow& window) {
-    if (VerificationRunning()) return;
-    RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
+void ClearVerification(PageHost& host) {
+    if (VerificationRunning(host)) return;
+    RecordGrid* grid = RecordGrid::FromWindow(host.Control(高级表格1));
     if (grid == nullptr) return;
     // The model keeps the pending count itself as 状态 cells empty.
     for (int row = 1; row < grid->RowCount(); ++row) {

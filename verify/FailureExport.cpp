@@ -1,11 +1,11 @@
 #include "verify/FailureExport.h"
 
-#include "app/ControlIds.h"
-#include "app/FileBytes.h"
-#include "app/MainWindow.h"
-#include "app/MessageBoxSeam.h"
-#include "app/PathText.h"
+#include "common/FileBytes.h"
+#include "common/PathText.h"
+#include "common/ProgramFolder.h"
 #include "concurrency/MessageWaits.h"
+#include "ui/MessageBoxSeam.h"
+#include "ui/PageHost.h"
 #include "verify/RecordGrid.h"
 
 #include <windows.h>
@@ -30,13 +30,14 @@ std::string DesktopFolder() {
     return path;
 }
 
-void ExportFailureList(MainWindow& window) {
-    RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
+void ExportFailureList(PageHost& host) {
+    RecordGrid* grid = RecordGrid::FromWindow(host.Control(高级表格1));
     if (grid == nullptr) return;
     std::string text;
     // Messages are dispatched per row and may change the grid: its size is read each pass.
     for (int row = 1; row < grid->RowCount(); ++row) {
         PumpMessages();
+        if (host.Closing()) return;
         if (grid->CellText(row, kResult) == "失败")
             text += grid->CellText(row, kPath) + " >" + grid->CellText(row, kReason) + "\r\n";
     }

@@ -1,51 +1,29 @@
 #include "verify/PictureLoads.h"
 
+#include "common/FileBytes.h"
 #include "imaging/decode/PictureDecoder.h"
 
-#include <windows.h>
-
-#include <vector>
+#include <cstdint>
 
 namespace {
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE Get() const { return handle_; }
-    bool Valid() const { return handle_ != INVALID_HANDLE_VALUE; }
+constexpr size_t kSignatureBytes = 8;
+// Files past this size are not read into memory: no decoder accepts more pixels than a few bytes
+// each can encode, and a user's folder may hold anything.
+constexpr unsigned long long kLargestFile = 2ULL * 1024 * 1024 * 1024 - 1;
 
-private:
-    HANDLE handle_;
-};
-
-// Pictures past this size are not read into memory: no decoder accepts more pixels than a few
-// bytes each can encode, and a user's folder may hold anything.
-constexpr LONGLONG kLargestFile = 2LL * 1024 * 1024 * 1024 - 1;
+const uint8_t* Bytes(const std::string& text) { return reinterpret_cast<const uint8_t*>(text.data()); }
 }  // namespace
 
-bool PictureLoads(const std::string& path) {
-    // Others may read the file meanwhile but not change it.
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!file.Valid()) return false;
-    LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.Get(), &size) || size.QuadPart < 8 || size.QuadPart > kLargestFile) return false;
-
-    std::vector<uint8_t> bytes(static_cast<size_t>(size.QuadPart));
-    DWORD read = 0;
-    if (!ReadFile(file.Get(), bytes.data(), 8, &read, nullptr) || read != 8) return false;
-    if (imaging::DetectPictureFormat(bytes.data(), 8) == imaging::PictureFormat::Unknown) return false;
-
-    size_t total = 8;
-    while (total < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - total, 1u << 24));
-        if (!ReadFile(file.Get(), bytes.data() + total, chunk, &read, nullptr) || read == 0) break;
-        total += read;
+bool PictureLoads(const std::string& path) noexcept {
+    try {
+        auto known = [](const std::string& head, unsigned long long size) {
+            return size <= kLargestFile &&
+                   imaging::DetectPictureFormat(Bytes(head), head.size()) != imaging::PictureFormat::Unknown;
+        };
+        const HeadedRead file = ReadWholeFileIfHead(path, kSignatureBytes, known);
+        if (!file.complete) return false;
+        return imaging::CheckPictureDecodes(Bytes(file.bytes), file.bytes.size()) == imaging::DecodeStatus::Ok;
+    } catch (...) {
+        return false;  // whatever could not be had counts as no picture
     }
-    bytes.resize(total);
-    return imaging::CheckPictureDecodes(bytes.data(), bytes.size()) == imaging::DecodeStatus::Ok;
 }

@@ -2,6 +2,7 @@
 #include <string>
 
 // Whether the file is a picture of a recognised format (BMP, JPEG, PNG, ICO, CUR, GIF, PCX, told
-// apart by its first 8 bytes) whose every row decodes. A truncated file is no picture. Memory
-// stays at a few rows whatever the picture's size. Any thread.
-bool PictureLoads(const std::string& path);
+// apart by its first 8 bytes) whose every row decodes. A truncated file is no picture, and so is
+// one too large to hold in memory. Memory for the file is taken only once its first 8 bytes are
+// a known signature; the decoding itself stays at a few rows. Never throws. Any thread.
+bool PictureLoads(const std::string& path) noexcept;

@@ -1,11 +1,11 @@
 #include "verify/PreviewPicture.h"
 
-#include "app/ControlIds.h"
-#include "app/Controls.h"
-#include "app/FileBytes.h"
-#include "app/MainWindow.h"
+#include "common/FileBytes.h"
+#include "common/ProgramFolder.h"
 #include "imaging/ImageProbe.h"
 #include "imaging/decode/PictureDecoder.h"
+#include "ui/Controls.h"
+#include "ui/PageHost.h"
 #include "verify/RecordGrid.h"
 
 #include <windows.h>
@@ -57,31 +57,31 @@ std::string PlaceholderPictureBytes() {
 
 std::string PlaceholderFilePath() { return ProgramFolder() + "\\tmp.jpg"; }
 
-void ShowSelectedRecord(MainWindow& window) {
-    RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
+void ShowSelectedRecord(PageHost& host) {
+    RecordGrid* grid = RecordGrid::FromWindow(host.Control(高级表格1));
     if (grid == nullptr) return;
     const int row = grid->CurrentRow();
     if (row < 1) return;
     const std::string path = grid->CellText(row, kPath);
-    SetWindowTextA(window.Control(编辑框_序号), grid->CellText(row, kNumber).c_str());
+    SetWindowTextA(host.Control(编辑框_序号), grid->CellText(row, kNumber).c_str());
     const std::string name = grid->CellText(row, kName);
-    PreviewPicture(window, path, name);
+    PreviewPicture(host, path, name);
 }
 
-void PreviewPicture(MainWindow& window, const std::string& path, const std::string& name) {
+void PreviewPicture(PageHost& host, const std::string& path, const std::string& name) {
     imaging::DecodedPicture picture = LoadPicture(path);
     const int width = ProbeImageWidth(ReadWholeFile(path));
     const int height = ProbeImageHeight(ReadWholeFile(path));
     const std::string resolution = std::to_string(width) + "*" + std::to_string(height);
-    HWND panel = window.Control(画板1);
+    HWND panel = host.Control(画板1);
     if (picture.status != imaging::DecodeStatus::Ok) {
         const std::string placeholderFile = PlaceholderFilePath();
         if (WriteWholeFile(placeholderFile, PlaceholderPictureBytes())) DrawSqueezed(panel, LoadPicture(placeholderFile));
-        SetCaption(window.Control(标签_标识), "[ " + name + " ]非图片文件", kRed);
-        SetWindowTextA(window.Control(标签_分辨率), resolution.c_str());
+        SetCaption(host.Control(标签_标识), "[ " + name + " ]非图片文件", kRed);
+        SetWindowTextA(host.Control(标签_分辨率), resolution.c_str());
         return;
     }
-    SetCaption(window.Control(标签_标识), "[ " + name + " ]显示正常", kGreen);
-    SetWindowTextA(window.Control(标签_分辨率), resolution.c_str());
+    SetCaption(host.Control(标签_标识), "[ " + name + " ]显示正常", kGreen);
+    SetWindowTextA(host.Control(标签_分辨率), resolution.c_str());
     DrawSqueezed(panel, picture);
 }

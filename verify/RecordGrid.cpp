@@ -382,7 +382,15 @@ void RecordGrid::SetCurrentCell(int row, int column) {
     currentColumn_ = column;
     EnsureVisible(row);
     InvalidateRect(hwnd_, nullptr, FALSE);
-    if (onCurrentCellChanged) onCurrentCellChanged();
+    NMHDR header = {};
+    header.code = kGridCurrentCellChanged;
+    Notify(header);
+}
+
+void RecordGrid::Notify(NMHDR& header) const {
+    header.hwndFrom = hwnd_;
+    header.idFrom = static_cast<UINT_PTR>(GetDlgCtrlID(hwnd_));
+    SendMessageA(GetParent(hwnd_), WM_NOTIFY, header.idFrom, reinterpret_cast<LPARAM>(&header));
 }
 
 void RecordGrid::OnVScroll(int code) {
@@ -559,7 +567,10 @@ LRESULT RecordGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDOWN: {
         POINT screen = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
         ClientToScreen(hwnd_, &screen);
-        if (onRightButtonPressed) onRightButtonPressed(screen);
+        GridButtonNotification notification = {};
+        notification.header.code = kGridRightButtonPressed;
+        notification.screenPoint = screen;
+        Notify(notification.header);
         return 0;
     }
     case WM_SETFONT:

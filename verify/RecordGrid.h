@@ -2,7 +2,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -17,6 +16,17 @@
 // another thread asks the window, by a posted message, to repaint; it never waits for it.
 
 enum class CellAlign : uint8_t { Left, Center, Right };
+
+// The grid's events reach its parent as WM_NOTIFY with the grid's control id, as a stock
+// control's do, so that they run where every other handler of the window runs.
+enum RecordGridNotification : UINT {
+    kGridCurrentCellChanged = 0x5101,  // an NMHDR
+    kGridRightButtonPressed = 0x5102,  // a GridButtonNotification
+};
+struct GridButtonNotification {
+    NMHDR header;
+    POINT screenPoint;
+};
 
 class GridModel {
 public:
@@ -95,11 +105,10 @@ public:
     // Row of the focused cell; below 1 when no data cell has the focus.
     int CurrentRow() const { return currentRow_; }
     int CurrentColumn() const { return currentColumn_; }
-    // Moves the focus to a data cell as a click would, raising the event when it changed.
+    // Moves the focus to a data cell as a click would, raising kGridCurrentCellChanged when it
+    // changed.
     void SetCurrentCell(int row, int column);
 
-    std::function<void()> onCurrentCellChanged;
-    std::function<void(POINT screenPoint)> onRightButtonPressed;
 
     void SetGridLineColor(COLORREF color);
     void SetBackgroundColor(COLORREF color);
@@ -128,6 +137,7 @@ private:
     void ScrollTo(int topRow, int leftPixel);
     void UpdateScrollBars();
     void ScrollBarsChanged();
+    void Notify(NMHDR& header) const;
     int VisibleDataRows() const;
     int DataRowsTotal() const;
     int ColumnLeft(int column) const;  // in content pixels, before horizontal scrolling

@@ -1,13 +1,13 @@
 #include "verify/VerificationRun.h"
 
-#include "app/Application.h"
-#include "app/Controls.h"
-#include "app/FileBytes.h"
-#include "app/MainWindow.h"
-#include "app/NumberText.h"
-#include "app/TimeText.h"
-#include "concurrency/MessageWaits.h"
+#include "common/FileBytes.h"
+#include "common/TimeText.h"
+#include "concurrency/PoolRun.h"
+#include "concurrency/ProcessObjects.h"
 #include "imaging/ImageProbe.h"
+#include "ui/ControlText.h"
+#include "ui/Controls.h"
+#include "ui/PageHost.h"
 #include "verify/PictureLoads.h"
 #include "verify/RecordGrid.h"
 
@@ -32,27 +32,45 @@ RunShared& Shared() {
     static RunShared* shared = new RunShared;
     return *shared;
 }
-bool g_running = false;
 
 struct VerifyTaskArgs {
     std::string path;
 };
 
-class RunningFlag {
-public:
-    RunningFlag() { g_running = true; }
-    ~RunningFlag() { g_running = false; }
-    RunningFlag(const RunningFlag&) = delete;
-    RunningFlag& operator=(const RunningFlag&) = delete;
+struct Outcome {
+    const char* result;
+    const char* reason;
+    bool failed;
 };
+
+Outcome Judge(bool isPicture, int width, int height, bool limitOn, int maxWidth, int maxHeight) {
+    if (!isPicture) return {"失败", "非图片文件，或者图片不存在", true};
+    if (limitOn && (width > maxWidth || height > maxHeight)) return {"失败", "分辨率过高", true};
+    if (limitOn) return {"成功", "分辨率正常", false};
+    return {"成功", "图片正常", false};
+}
 
 void SetLabel(HWND label, const char* text, COLORREF color) {
     SetWindowTextA(label, text);
     SetLabelTextColor(label, color);
 }
+
+// Hands row k to the pool with its marks in place first: a task that finishes at once must not
+// have its "已完成" overwritten by them.
+void HandOutRow(GridModel& model, int k) {
+    auto args = std::make_unique<VerifyTaskArgs>();
+    args->path = model.CellText(k, kPath);
+    model.SetCellText(k, kStatus, "正在执行");
+    model.SetCellText(k, kTime, FormatNow());
+    if (ThePool().Submit(&VerifyTask, k, reinterpret_cast<intptr_t>(args.get()))) {
+        args.release();  // the task owns it now
+    } else {
+        model.SetCellText(k, kStatus, "");
+    }
+}
 }  // namespace
 
-bool VerificationRunning() { return g_running; }
+bool VerificationRunning(PageHost& host) { return host.Runs().Current() == RunKind::Verification; }
 
 int CountPendingRecords(const GridModel& model) { return model.EmptyCellCount(); }
 
@@ -65,11 +83,11 @@ std::string TallyResults(const GridModel& model) {
     return "成功：" + std::to_string(successes) + " 失败：" + std::to_string(failures);
 }
 
-void RefreshVerificationLimits(MainWindow& window) {
+void RefreshVerificationLimits(PageHost& host) {
     RunShared& shared = Shared();
-    shared.limitOn = SendMessageA(window.Control(选择框_现在分辨率), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    shared.maxWidth = ReadNumberFromControl(window.Control(编辑框1));
-    shared.maxHeight = ReadNumberFromControl(window.Control(编辑框2));
+    shared.limitOn = IsChecked(host.Control(选择框_现在分辨率));
+    shared.maxWidth = ReadNumberFromControl(host.Control(编辑框1));
+    shared.maxHeight = ReadNumberFromControl(host.Control(编辑框2));
 }
 
 void VerifyTask(int32_t row, intptr_t argsAddress) {
@@ -87,105 +105,48 @@ void VerifyTask(int32_t row, intptr_t argsAddress) {
     int width, height;
     bool limitOn;
     int maxWidth, maxHeight;
-    TheLock().Enter();
-    isPicture = PictureLoads(path);
-    width = ProbeImageWidth(ReadWholeFile(path));
-    height = ProbeImageHeight(ReadWholeFile(path));
-    limitOn = shared.limitOn;
-    maxWidth = shared.maxWidth;
-    maxHeight = shared.maxHeight;
-    TheLock().Leave();
-
-    const char* result;
-    const char* reason;
-    bool failed = true;
-    if (!isPicture) {
-        result = "失败", reason = "非图片文件，或者图片不存在";
-    } else if (limitOn && (width > maxWidth || height > maxHeight)) {
-        result = "失败", reason = "分辨率过高";
-    } else if (limitOn) {
-        result = "成功", reason = "分辨率正常", failed = false;
-    } else {
-        result = "成功", reason = "图片正常", failed = false;
+    {
+        CriticalLockGuard guard(TheLock());
+        isPicture = PictureLoads(path);
+        width = ProbeImageWidth(ReadWholeFile(path));
+        height = ProbeImageHeight(ReadWholeFile(path));
+        limitOn = shared.limitOn;
+        maxWidth = shared.maxWidth;
+        maxHeight = shared.maxHeight;
     }
+    const Outcome outcome = Judge(isPicture, width, height, limitOn, maxWidth, maxHeight);
 
     GridModel& model = *shared.model;
     CriticalLockGuard guard(TheLock());
     model.SetCellText(row, kStatus, "已完成");
     model.SetCellText(row, kResolution, std::to_string(width) + "*" + std::to_string(height));
-    model.SetCellText(row, kResult, result);
-    model.SetCellText(row, kReason, reason);
-    if (failed) model.SetTextColor(row, kReason, row, kReason, kRed);
+    model.SetCellText(row, kResult, outcome.result);
+    model.SetCellText(row, kReason, outcome.reason);
+    if (outcome.failed) model.SetTextColor(row, kReason, row, kReason, kRed);
 }
 
-void StartVerification(MainWindow& window) {
-    if (g_running) return;  // the run's loop is already on this stack: not built for re-entry
-    RunningFlag running;
-    RecordGrid* grid = RecordGrid::FromWindow(window.Control(高级表格1));
+void StartVerification(PageHost& host) {
+    RecordGrid* grid = RecordGrid::FromWindow(host.Control(高级表格1));
     if (grid == nullptr) return;
-    // Everything the loop touches after a dispatch is re-checked or held here: a dispatched
-    // WM_CLOSE destroys the window and its controls under the loop.
-    const HWND mainWindow = window.Handle();
-    const HWND statusLabel = window.Control(标签_任务状态);
-    const HWND resultLabel = window.Control(标签_验证结果);
-    auto windowGone = [mainWindow] { return !IsWindow(mainWindow); };
+    const RunOwner::Claim run = host.Runs().TryBegin(RunKind::Verification);
+    if (!run.Held()) return;  // a run's loop is already on this stack: not built for re-entry
     RunShared& shared = Shared();
     shared.model = grid->Model();
     GridModel& model = *shared.model;
-    RefreshVerificationLimits(window);
+    RefreshVerificationLimits(host);
+    const HWND statusLabel = host.Control(标签_任务状态);
+    const HWND resultLabel = host.Control(标签_验证结果);
 
-    const int threads = ReadNumberFromControl(window.Control(编辑框_线程数量));
-    WorkerPool& pool = ThePool();
-    pool.Stop();
-    if (!pool.Start(WorkerPool::kOmitted, threads, WorkerPool::kOmitted, true)) return;
-
-    int k = CountPendingRecords(model);
-    SetLabel(statusLabel, "正在执行检测.....", kRed);
-    while (k > 0) {
-        PumpMessages();
-        if (windowGone()) return;
-        k = CountPendingRecords(model);
-        if (pool.IdleThreads() > 0 && k != 0) {
-            auto args = std::make_unique<VerifyTaskArgs>();
-            args->path = model.CellText(k, kPath);
-            // The marks go first: a task that finishes at once must not have its "已完成"
-            // overwritten by them.
-            model.SetCellText(k, kStatus, "正在执行");
-            model.SetCellText(k, kTime, FormatNow());
-            if (pool.Submit(&VerifyTask, k, reinterpret_cast<intptr_t>(args.get()))) {
-                args.release();  // the task owns it now
-            } else {
-                model.SetCellText(k, kStatus, "");
-            }
-        }
-        SleepPumping(1);
-        if (windowGone()) return;
-    }
-    SetLabel(statusLabel, "任务完成", kGreen);
-
-    for (;;) {
-        if (pool.IsIdle()) {
-            if (pool.State() == WorkerPool::Running) pool.Stop();
-            while (pool.State() != WorkerPool::Stopped) {
-                SleepPumping(10);
-                if (windowGone()) return;
-            }
-            SetWindowTextA(resultLabel, ("验证结果：" + TallyResults(model)).c_str());
-            TheProcessHelper().TrimWorkingSet();
-            return;
-        }
-        if (pool.State() == WorkerPool::Stopped) return;
-        SleepPumping(10);
-        if (windowGone()) return;
-    }
-}
-
-void WireVerification(MainWindow& window) {
-    MainWindow* target = &window;
-    window.SetCommandHandler(按钮_验证图片, [target] { StartVerification(*target); });
-    // Tasks read the limits as the controls stand when each task runs.
-    auto refresh = [target] { RefreshVerificationLimits(*target); };
-    window.SetCommandHandler(选择框_现在分辨率, refresh);
-    window.SetChangeHandler(编辑框1, refresh);
-    window.SetChangeHandler(编辑框2, refresh);
+    PoolRunSteps steps;
+    steps.maxThreads = ReadNumberFromControl(host.Control(编辑框_线程数量));
+    steps.started = [statusLabel] { SetLabel(statusLabel, "正在执行检测.....", kRed); };
+    steps.countPending = [&model] { return CountPendingRecords(model); };
+    // The pending rows are rows 1 to k: row k is the lowest one, so rows go out from the bottom up.
+    steps.handOut = [&model](int k) { HandOutRow(model, k); };
+    steps.passPauseMs = 1;
+    steps.allHandedOut = [statusLabel] { SetLabel(statusLabel, "任务完成", kGreen); };
+    steps.cancelled = [&host] { return host.Closing(); };
+    if (RunRowsOnPool(ThePool(), steps) != PoolRunEnd::Completed) return;
+    SetWindowTextA(resultLabel, ("验证结果：" + TallyResults(model)).c_str());
+    TheProcessHelper().TrimWorkingSet();
 }

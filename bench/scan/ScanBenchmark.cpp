@@ -1,6 +1,6 @@
 // Time to scan folders of 1,000 and 20,000 files into the record grid through the real window
 // ("选择" with the folder browser answered), and the cost per file of each.
-#include "app/DialogSeam.h"
+#include "ui/DialogSeam.h"
 #include "app/MainWindow.h"
 #include "verify/RecordGrid.h"
 

@@ -2,7 +2,7 @@
 // time to decode the same files once with the decoders alone, the per-file cost of 1,000 against
 // 20,000 small files, and the worst time the window took to answer a message during the runs.
 #include "app/Application.h"
-#include "app/DialogSeam.h"
+#include "ui/DialogSeam.h"
 #include "app/MainWindow.h"
 #include "imaging/decode/PictureDecoder.h"
 #include "verify/RecordGrid.h"

@@ -1,5 +1,6 @@
-#include "app/Controls.h"
+#include "ui/Controls.h"
 #include "app/MainWindow.h"
+#include "common/ProgramFolder.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

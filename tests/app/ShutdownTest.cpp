@@ -26,7 +26,7 @@ int RunBusyChild() {
     CreateGlobals();
     MainWindow* window = MainWindow::Create(GetModuleHandleA(nullptr));
     if (window == nullptr) return 10;
-    if (!ThePool().Start(WorkerPool::kOmitted, 8, WorkerPool::kOmitted, true)) return 11;
+    if (!ThePool().Start(std::nullopt, 8, std::nullopt, true)) return 11;
     for (int i = 0; i < 20; ++i) {
         if (!ThePool().Submit(&LongTaskUnderLock, i)) return 12;
     }

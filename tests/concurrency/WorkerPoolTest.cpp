@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <climits>
+#include <optional>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -59,11 +62,12 @@ protected:
     WorkerPool pool;
 };
 
-constexpr int O = WorkerPool::kOmitted;
+constexpr std::nullopt_t O = std::nullopt;
 
 TEST_F(WorkerPoolTest, StartSettlesItsParameters) {
     struct Case {
-        int initial, max, idle, stack;
+        std::optional<int> initial, max, idle;
+        int stack;
         int wantLive, wantMax, wantIdle, wantStack;
     };
     const Case cases[] = {
@@ -75,10 +79,14 @@ TEST_F(WorkerPoolTest, StartSettlesItsParameters) {
         {2, -1, 50, 100, 2, 2, 100, 8192},
         {1, 8, 250, 4096 * 7 / 2, 1, 8, 250, 4096 * 3},
         {1, 8, O, 65536 + 1, 1, 8, 10000, 65536},
+        // Given values are never taken for omitted ones, the smallest int included.
+        {O, INT32_MIN, O, 0, 5, 5, 10000, 0},
+        {INT32_MIN, 2, INT32_MIN, 0, 1, 2, 100, 0},
     };
+    auto text = [](const std::optional<int>& value) { return value ? std::to_string(*value) : std::string("omitted"); };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "initial " << c.initial << " max " << c.max << " idle " << c.idle
-                                        << " stack " << c.stack);
+        SCOPED_TRACE(testing::Message() << "initial " << text(c.initial) << " max " << text(c.max) << " idle "
+                                        << text(c.idle) << " stack " << c.stack);
         ASSERT_TRUE(pool.Start(c.initial, c.max, c.idle, false, c.stack));
         EXPECT_EQ(pool.State(), WorkerPool::Running);
         EXPECT_EQ(pool.LiveThreads(), c.wantLive);

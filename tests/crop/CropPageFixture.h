@@ -2,9 +2,10 @@
 // The real main window on its crop page, with the folder browser and the open-file dialog
 // answered and recorded, and throw-away folders of test files.
 #include "app/Application.h"
-#include "app/DialogSeam.h"
+#include "ui/DialogSeam.h"
 #include "app/MainWindow.h"
 #include "crop/SourceList.h"
+#include "common/FolderFiles.h"
 
 #include "../support/TestPictures.h"
 #include "../support/WindowTestSupport.h"
@@ -61,10 +62,11 @@ protected:
         SendMessageA(C(id), BM_CLICK, 0, 0);
         Pump();
     }
+    HWND List() const { return C(超级列表框1); }
     int Rows() const { return static_cast<int>(SendMessageA(C(超级列表框1), LVM_GETITEMCOUNT, 0, 0)); }
     std::vector<std::string> Column(int column) const {
         std::vector<std::string> cells;
-        for (int row = 0; row < Rows(); ++row) cells.push_back(SourceCell(*window, row, column));
+        for (int row = 0; row < Rows(); ++row) cells.push_back(SourceCell(List(), row, column));
         return cells;
     }
     void Select(int row) {

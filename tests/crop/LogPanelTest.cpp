@@ -1,6 +1,6 @@
 #include "CropPageFixture.h"
 
-#include "app/TimeText.h"
+#include "common/TimeText.h"
 #include "crop/LogPanel.h"
 
 #include <cctype>
@@ -33,7 +33,7 @@ protected:
 TEST_F(LogPanelTest, EachLineIsAddedLastAndScrolledTo) {
     for (int i = 0; i < 30; ++i) {
         const std::string text = FormatNow() + " 修改图片成功 " + std::to_string(i);
-        AppendLogLine(*window, text);
+        AppendLogLine(Log(), text);
         ASSERT_EQ(Lines(), i + 1);
         EXPECT_EQ(Line(i), text);
         EXPECT_EQ(SendMessageA(Log(), LB_GETITEMDATA, i, 0), 0);
@@ -43,13 +43,13 @@ TEST_F(LogPanelTest, EachLineIsAddedLastAndScrolledTo) {
     EXPECT_FALSE(Shown(0));
     EXPECT_EQ(Line(0).substr(16), " 修改图片成功 0") << "lines keep their order, unsorted";
 
-    ClearLog(*window);
+    ClearLog(Log());
     EXPECT_EQ(Lines(), 0);
 }
 
 TEST_F(LogPanelTest, AWorkersLineArrivesThroughTheWindowThread) {
-    MainWindow* target = window;
-    ASSERT_TRUE(testsupport::RunWorkerWhilePumping([target] { AppendLogLine(*target, "from a worker"); }));
+    const HWND log = Log();
+    ASSERT_TRUE(testsupport::RunWorkerWhilePumping([log] { AppendLogLine(log, "from a worker"); }));
     ASSERT_EQ(Lines(), 1);
     EXPECT_EQ(Line(0), "from a worker");
 }

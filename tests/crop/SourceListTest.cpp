@@ -48,13 +48,13 @@ TEST_F(SourceListTest, ScanListsEveryFileOfTheFolderInEnumerationOrderButNoFolde
         for (const Picture& p : pictures) {
             if (name == p.name) resolution = std::to_string(p.width) + "*" + std::to_string(p.height);
         }
-        EXPECT_EQ(SourceCell(*window, row, SourceImageRow::序号), std::to_string(row + 1));
-        EXPECT_EQ(SourceCell(*window, row, SourceImageRow::图片路径), folder.Path() + "\\" + name);
-        EXPECT_EQ(SourceCell(*window, row, SourceImageRow::名称), name);
-        EXPECT_EQ(SourceCell(*window, row, SourceImageRow::分辨率), resolution);
-        EXPECT_EQ(SourceCell(*window, row, SourceImageRow::状态), "");
+        EXPECT_EQ(SourceCell(List(), row, SourceImageRow::序号), std::to_string(row + 1));
+        EXPECT_EQ(SourceCell(List(), row, SourceImageRow::图片路径), folder.Path() + "\\" + name);
+        EXPECT_EQ(SourceCell(List(), row, SourceImageRow::名称), name);
+        EXPECT_EQ(SourceCell(List(), row, SourceImageRow::分辨率), resolution);
+        EXPECT_EQ(SourceCell(List(), row, SourceImageRow::状态), "");
     }
-    EXPECT_EQ(FindRowByCell(*window, "notes.txt", SourceImageRow::名称), FindRowByCell(*window, "0*0", 3));
+    EXPECT_EQ(FindRowByCell(List(), "notes.txt", SourceImageRow::名称), FindRowByCell(List(), "0*0", 3));
 }
 
 TEST_F(SourceListTest, ScanAddsTheBackslashOnlyWhenTheFolderLacksOne) {
@@ -76,8 +76,8 @@ TEST_F(SourceListTest, ScanAddsTheBackslashOnlyWhenTheFolderLacksOne) {
         Click(按钮_选择图片路径);
         const std::string expectedFolder = answer.back() == '\\' && answer != trailByte ? answer : answer + "\\";
         ASSERT_EQ(Rows(), 1);
-        EXPECT_EQ(SourceCell(*window, 0, SourceImageRow::图片路径), expectedFolder + "p.bmp");
-        EXPECT_EQ(SourceCell(*window, 0, SourceImageRow::分辨率), "4*3");
+        EXPECT_EQ(SourceCell(List(), 0, SourceImageRow::图片路径), expectedFolder + "p.bmp");
+        EXPECT_EQ(SourceCell(List(), 0, SourceImageRow::分辨率), "4*3");
     }
 }
 
@@ -112,7 +112,7 @@ TEST_F(SourceListTest, ScanningAgainOrCancellingEmptiesTheListFirst) {
     folderAnswer = first.Path();
     Click(按钮_选择图片路径);
     ASSERT_EQ(Rows(), 3);
-    SetSourceCell(*window, 0, SourceImageRow::状态, "修改成功");
+    SetSourceCell(List(), 0, SourceImageRow::状态, "修改成功");
 
     folderAnswer = second.Path();
     Click(按钮_选择图片路径);
@@ -145,28 +145,28 @@ TEST_F(SourceListTest, SingleFilesAreAppendedAfterTheRowsThere) {
                                                      "*.jpg;*.jpeg;*.bmp|*.jpg;*.jpeg;*.bmp"}));
     ASSERT_EQ(Rows(), 5);
     EXPECT_EQ(Column(SourceImageRow::序号), (std::vector<std::string>{"1", "2", "3", "4", "5"}));
-    EXPECT_EQ(SourceCell(*window, 3, SourceImageRow::图片路径), first);
-    EXPECT_EQ(SourceCell(*window, 3, SourceImageRow::名称), "one.bmp");
-    EXPECT_EQ(SourceCell(*window, 3, SourceImageRow::分辨率), "6*2");
-    EXPECT_EQ(SourceCell(*window, 4, SourceImageRow::名称), "two.jpg");
-    EXPECT_EQ(SourceCell(*window, 4, SourceImageRow::分辨率), "0*0");
-    EXPECT_EQ(SourceCell(*window, 4, SourceImageRow::状态), "");
+    EXPECT_EQ(SourceCell(List(), 3, SourceImageRow::图片路径), first);
+    EXPECT_EQ(SourceCell(List(), 3, SourceImageRow::名称), "one.bmp");
+    EXPECT_EQ(SourceCell(List(), 3, SourceImageRow::分辨率), "6*2");
+    EXPECT_EQ(SourceCell(List(), 4, SourceImageRow::名称), "two.jpg");
+    EXPECT_EQ(SourceCell(List(), 4, SourceImageRow::分辨率), "0*0");
+    EXPECT_EQ(SourceCell(List(), 4, SourceImageRow::状态), "");
 }
 
 TEST_F(SourceListTest, ACancelledFileDialogChangesNothing) {
     TempFolder folder("cancel");
     const std::string file = folder.File("kept.bmp", BmpBytes(2, 3));
     AddSingle(file);
-    SetSourceCell(*window, 0, SourceImageRow::状态, "正在执行");
+    SetSourceCell(List(), 0, SourceImageRow::状态, "正在执行");
     Select(0);
 
     AddSingle("");
     EXPECT_EQ(fileFilters.size(), 2u) << "the dialog was shown";
     ASSERT_EQ(Rows(), 1);
-    EXPECT_EQ(SourceCell(*window, 0, SourceImageRow::图片路径), file);
-    EXPECT_EQ(SourceCell(*window, 0, SourceImageRow::分辨率), "2*3");
-    EXPECT_EQ(SourceCell(*window, 0, SourceImageRow::状态), "正在执行");
-    EXPECT_EQ(SelectedSourceRow(*window), 0);
+    EXPECT_EQ(SourceCell(List(), 0, SourceImageRow::图片路径), file);
+    EXPECT_EQ(SourceCell(List(), 0, SourceImageRow::分辨率), "2*3");
+    EXPECT_EQ(SourceCell(List(), 0, SourceImageRow::状态), "正在执行");
+    EXPECT_EQ(SelectedSourceRow(List()), 0);
     EXPECT_EQ(TextOf(C(编辑框_裁剪文件路径)), file);
 }
 
@@ -187,7 +187,7 @@ TEST_F(SourceListTest, LongCellsReadBackWhole) {
         std::string path = "C:\\" + std::string(length - 7, 'x');
         path.insert(path.size() - 2, "图");
         const int row = AppendSourceRow(*window, path, "n", "0*0");
-        EXPECT_EQ(SourceCell(*window, row, SourceImageRow::图片路径), path) << length;
+        EXPECT_EQ(SourceCell(List(), row, SourceImageRow::图片路径), path) << length;
     }
 }
 
@@ -242,7 +242,7 @@ TEST_F(ListMenuTest, DeleteSelectedIsGreyWithoutASelection) {
         ASSERT_TRUE(seen.shown) << "the menu 裁剪 was shown";
         EXPECT_EQ((seen.selectedState & MF_GRAYED) != 0, c.selectedGrey);
         EXPECT_EQ(seen.allState & (MF_GRAYED | MF_DISABLED), 0u);
-        EXPECT_EQ(SelectedSourceRow(*window), c.onRow ? 1 : -1);
+        EXPECT_EQ(SelectedSourceRow(List()), c.onRow ? 1 : -1);
         EXPECT_EQ(Rows(), 2) << "escape chose nothing";
     }
 }
@@ -267,12 +267,12 @@ TEST_F(SourceListTest, ClearingMarksEmptiesEveryStatus) {
     const char* marks[] = {"修改成功", "正在执行", "", "修改成功"};
     for (const char* mark : marks) {
         const int row = AppendSourceRow(*window, "C:\\x.bmp", "x.bmp", "0*0");
-        SetSourceCell(*window, row, SourceImageRow::状态, mark);
+        SetSourceCell(List(), row, SourceImageRow::状态, mark);
     }
-    EXPECT_EQ(CountPendingRows(*window), 1);
+    EXPECT_EQ(CountPendingRows(List()), 1);
     Click(按钮_清除标识);
     EXPECT_EQ(Column(SourceImageRow::状态), std::vector<std::string>(4, ""));
-    EXPECT_EQ(CountPendingRows(*window), 4);
+    EXPECT_EQ(CountPendingRows(List()), 4);
     EXPECT_EQ(Column(SourceImageRow::名称), std::vector<std::string>(4, "x.bmp")) << "only 状态 is touched";
 }
 
@@ -284,7 +284,7 @@ TEST_F(SourceListTest, FindRowByCellMatchesExactlyFromTheFirstRowGiven) {
     const Row rows[] = {{"a.bmp", "修改成功"}, {"B.bmp", "正在执行"}, {"c.bmp", ""}, {"a.bmp", ""}};
     for (const Row& r : rows) {
         const int row = AppendSourceRow(*window, std::string("C:\\") + r.name, r.name, "0*0");
-        SetSourceCell(*window, row, SourceImageRow::状态, r.mark);
+        SetSourceCell(List(), row, SourceImageRow::状态, r.mark);
     }
     struct Case {
         const char* text;
@@ -299,10 +299,10 @@ TEST_F(SourceListTest, FindRowByCellMatchesExactlyFromTheFirstRowGiven) {
         {"", 5, 0, -1},         {"", -1, 0, -1},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FindRowByCell(*window, c.text, c.column, c.first), c.want)
+        EXPECT_EQ(FindRowByCell(List(), c.text, c.column, c.first), c.want)
             << '"' << c.text << "\" column " << c.column << " from " << c.first;
     }
-    EXPECT_EQ(FindRowByCell(*window, "", SourceImageRow::状态), 2) << "the first row looked at is 0 by default";
+    EXPECT_EQ(FindRowByCell(List(), "", SourceImageRow::状态), 2) << "the first row looked at is 0 by default";
 }
 
 TEST(LastPathPart, IsTheTextAfterTheLastBackslash) {
@@ -322,17 +322,17 @@ TEST(LastPathPart, IsTheTextAfterTheLastBackslash) {
 // with its messages dispatched.
 TEST_F(SourceListTest, AWorkerReadsAndWritesCellsWhileTheWindowThreadDispatches) {
     for (int i = 0; i < 3; ++i) AppendSourceRow(*window, "C:\\w.bmp", "w.bmp", "0*0");
-    MainWindow* target = window;
+    const HWND target = List();
     // Shared with the worker, which outlives the test if it never gets its answers.
     auto seen = std::make_shared<std::pair<int, int>>(-2, -2);
     ASSERT_TRUE(testsupport::RunWorkerWhilePumping([target, seen] {
-        SetSourceCell(*target, 0, SourceImageRow::状态, "正在执行");
-        seen->first = FindRowByCell(*target, "", SourceImageRow::状态);
-        seen->second = CountPendingRows(*target);
+        SetSourceCell(target, 0, SourceImageRow::状态, "正在执行");
+        seen->first = FindRowByCell(target, "", SourceImageRow::状态);
+        seen->second = CountPendingRows(target);
     })) << "the worker's sends were never served";
     EXPECT_EQ(seen->first, 1) << "the first pending row";
     EXPECT_EQ(seen->second, 2) << "pending rows";
-    EXPECT_EQ(SourceCell(*window, 0, SourceImageRow::状态), "正在执行");
+    EXPECT_EQ(SourceCell(List(), 0, SourceImageRow::状态), "正在执行");
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ protected:
         ClearDuringRunTest* self = active_;
         if (self == nullptr || self->pressed_) return;
         const int last = self->Grid().RowCount() - 1;
-        if (!VerificationRunning() || self->Grid().CellText(last, 3).empty()) return;  // nothing handed out yet
+        if (!VerificationRunning(*self->window) || self->Grid().CellText(last, 3).empty()) return;  // nothing handed out yet
         KillTimer(nullptr, timer);
         self->pressed_ = true;
         self->before_ = self->Grid().CellText(last, 3);

@@ -1,6 +1,7 @@
 #include "PreviewFixture.h"
 
 #include "app/MainWindow.h"
+#include "common/ProgramFolder.h"
 #include "crop/SourceList.h"
 
 #include <commctrl.h>
@@ -68,12 +69,12 @@ TEST_F(PreviewTest, OversizedRowsAreHandedToTheEmptiedCropList) {
         std::vector<int> rows;
         for (const std::string& name : c.handed) rows.push_back(RowOf(name));
         std::sort(rows.begin(), rows.end());  // grid order
-        ASSERT_EQ(SourceRowCount(*window), static_cast<int>(rows.size())) << "the list was emptied first";
+        ASSERT_EQ(SourceRowCount(C(超级列表框1)), static_cast<int>(rows.size())) << "the list was emptied first";
         for (size_t i = 0; i < rows.size(); ++i) {
             const int row = rows[i];
-            EXPECT_EQ(SourceCell(*window, static_cast<int>(i), SourceImageRow::图片路径), Grid().CellText(row, 1));
-            EXPECT_EQ(SourceCell(*window, static_cast<int>(i), SourceImageRow::名称), Grid().CellText(row, 2));
-            EXPECT_EQ(SourceCell(*window, static_cast<int>(i), SourceImageRow::分辨率), Grid().CellText(row, 4));
+            EXPECT_EQ(SourceCell(C(超级列表框1), static_cast<int>(i), SourceImageRow::图片路径), Grid().CellText(row, 1));
+            EXPECT_EQ(SourceCell(C(超级列表框1), static_cast<int>(i), SourceImageRow::名称), Grid().CellText(row, 2));
+            EXPECT_EQ(SourceCell(C(超级列表框1), static_cast<int>(i), SourceImageRow::分辨率), Grid().CellText(row, 4));
             EXPECT_EQ(Grid().CellText(row, 6), "分辨率过高");
         }
         EXPECT_EQ(SendMessageA(C(选择夹1), TCM_GETCURSEL, 0, 0), 1);

@@ -2,7 +2,7 @@
 // The real main window on the page "校验图片" with files scanned into the record grid, the grid
 // clicked as a mouse would, the pop-up menu "参数" answered from the keyboard, the desktop folder
 // redirected and the drawing panel's pixels read back.
-#include "app/Controls.h"
+#include "ui/Controls.h"
 #include "verify/FailureExport.h"
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"

@@ -1,6 +1,7 @@
 #include "PreviewFixture.h"
 
 #include "app/MainWindow.h"
+#include "common/ProgramFolder.h"
 #include "verify/FolderScan.h"
 #include "verify/PreviewPicture.h"
 

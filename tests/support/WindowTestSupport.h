@@ -1,9 +1,9 @@
 #pragma once
 // Shared by the tests that drive the real main window.
 #include "app/Application.h"
-#include "app/DialogSeam.h"
+#include "ui/DialogSeam.h"
 #include "app/MainWindow.h"
-#include "app/MessageBoxSeam.h"
+#include "ui/MessageBoxSeam.h"
 
 #include <windows.h>
 

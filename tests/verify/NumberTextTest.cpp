@@ -1,4 +1,4 @@
-#include "app/NumberText.h"
+#include "common/NumberText.h"
 
 #include <gtest/gtest.h>
 

@@ -109,11 +109,16 @@ TEST_F(RecordGridTest, ClicksMoveTheCurrentCellAndRaiseTheEvents) {
     AddRows(5);
     int changed = 0, rightPresses = 0;
     POINT rightAt = {};
-    Grid().onCurrentCellChanged = [&] { ++changed; };
-    Grid().onRightButtonPressed = [&](POINT p) {
-        ++rightPresses;
-        rightAt = p;
-    };
+    // The events reach the window as the grid's notifications.
+    window->SetNotifyHandler(高级表格1, [&](const NMHDR& header) -> LRESULT {
+        EXPECT_EQ(header.hwndFrom, C(高级表格1));
+        if (header.code == kGridCurrentCellChanged) ++changed;
+        if (header.code == kGridRightButtonPressed) {
+            ++rightPresses;
+            rightAt = reinterpret_cast<const GridButtonNotification&>(header).screenPoint;
+        }
+        return 0;
+    });
 
     Press(WM_LBUTTONDOWN, CellCentre(3, 2));
     EXPECT_EQ(Grid().CurrentRow(), 3);

@@ -2,7 +2,7 @@
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"
 
-#include "app/Controls.h"
+#include "ui/Controls.h"
 
 #include "../support/ChildProcess.h"
 #include "../support/WindowTestSupport.h"

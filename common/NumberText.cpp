@@ -1,4 +1,6 @@
-#include "app/NumberText.h"
+#include "common/NumberText.h"
+
+#include <windows.h>
 
 #include <climits>
 #include <vector>
@@ -37,12 +39,4 @@ int ReadNumber(const std::string& gbkText) {
     if (value > INT_MAX) return INT_MAX;
     if (value < INT_MIN) return INT_MIN;
     return static_cast<int>(value);
-}
-
-int ReadNumberFromControl(HWND edit) {
-    const int length = GetWindowTextLengthA(edit);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    GetWindowTextA(edit, &text[0], length + 1);
-    text.resize(static_cast<size_t>(length));
-    return ReadNumber(text);
 }

@@ -86,3 +86,6 @@ enum MenuCommandId : int {
     菜单_删除选中,
     菜单_删除全部,
 };
+
+// The tab page a control belongs to: shown with its page, hidden otherwise.
+enum class TabPage { None, Verify, Crop };

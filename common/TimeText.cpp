@@ -1,4 +1,4 @@
-#include "app/TimeText.h"
+#include "common/TimeText.h"
 
 #include <cstdio>
 

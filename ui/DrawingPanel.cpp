@@ -1,4 +1,4 @@
-#include "app/Controls.h"
+#include "ui/Controls.h"
 
 // A panel with a persistent drawing surface: a screen-compatible bitmap in a memory DC, made with
 // the window and released with it, so whatever was drawn survives being covered and repainted.

@@ -1,4 +1,4 @@
-#include "app/Controls.h"
+#include "ui/Controls.h"
 
 void RegisterLabelClasses(HINSTANCE instance);
 void RegisterContainerClasses(HINSTANCE instance);

@@ -1,4 +1,8 @@
-#include "app/Controls.h"
+#include "ui/Controls.h"
+
+#include "ui/ControlText.h"
+
+#include <string>
 
 // A static text whose colour the program sets: the stock static control takes its colour from
 // its parent, and a label's parent here may be a tab control or a group box.
@@ -9,6 +13,21 @@ const char kTransparentLabelClass[] = "QuillmereTransparentLabel";
 namespace {
 constexpr int kColorSlot = 0;
 constexpr int kFontSlot = sizeof(LONG_PTR);
+
+void PaintLabel(HWND hwnd, HDC dc) {
+    RECT client;
+    GetClientRect(hwnd, &client);
+    const bool transparent = (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
+    if (!transparent) FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    // The whole caption, so that a long one never loses the second byte of its last character.
+    const std::string text = WindowText(hwnd);
+    HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrA(hwnd, kFontSlot));
+    HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, static_cast<COLORREF>(GetWindowLongPtrA(hwnd, kColorSlot)));
+    DrawTextA(dc, text.c_str(), static_cast<int>(text.size()), &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    if (oldFont) SelectObject(dc, oldFont);
+}
 
 LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
@@ -36,21 +55,13 @@ LRESULT CALLBACK LabelProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(hwnd, &paint);
-        RECT client;
-        GetClientRect(hwnd, &client);
-        const bool transparent = (GetWindowLongPtrA(hwnd, GWL_EXSTYLE) & WS_EX_TRANSPARENT) != 0;
-        if (!transparent) FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
-        char text[512];
-        int length = GetWindowTextA(hwnd, text, sizeof text);
-        HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrA(hwnd, kFontSlot));
-        HGDIOBJ oldFont = font ? SelectObject(dc, font) : nullptr;
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, static_cast<COLORREF>(GetWindowLongPtrA(hwnd, kColorSlot)));
-        DrawTextA(dc, text, length, &client, DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
-        if (oldFont) SelectObject(dc, oldFont);
+        PaintLabel(hwnd, dc);
         EndPaint(hwnd, &paint);
         return 0;
     }
+    case WM_PRINTCLIENT:
+        PaintLabel(hwnd, reinterpret_cast<HDC>(wParam));
+        return 0;
     case WM_NCHITTEST:
         return HTTRANSPARENT;
     }

@@ -1,4 +1,4 @@
-#include "app/DialogSeam.h"
+#include "ui/DialogSeam.h"
 
 #include <windows.h>
 #include <commdlg.h>

@@ -1,4 +1,4 @@
-#include "app/MessageBoxSeam.h"
+#include "ui/MessageBoxSeam.h"
 
 namespace {
 MessageBoxAnswer& Answer() {

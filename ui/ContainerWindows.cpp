@@ -1,6 +1,10 @@
-#include "app/Controls.h"
+#include "ui/Controls.h"
+
+#include "ui/ControlText.h"
 
 #include <commctrl.h>
+
+#include <string>
 
 const char kPictureBoxClass[] = "QuillmerePictureBox";
 const char kShapeBoxClass[] = "QuillmereShapeBox";
@@ -66,12 +70,11 @@ void DrawOwnerDrawButton(const DRAWITEMSTRUCT& item) {
     RECT face = item.rcItem;
     const bool pressed = (item.itemState & ODS_SELECTED) != 0;
     DrawFrameControl(item.hDC, &face, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
-    char caption[64];
-    int length = GetWindowTextA(item.hwndItem, caption, sizeof caption);
+    const std::string caption = WindowText(item.hwndItem);
     SetBkMode(item.hDC, TRANSPARENT);
     SetTextColor(item.hDC, GetSysColor((item.itemState & ODS_DISABLED) ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
     if (pressed) OffsetRect(&face, 1, 1);
-    DrawTextA(item.hDC, caption, length, &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+    DrawTextA(item.hDC, caption.c_str(), static_cast<int>(caption.size()), &face, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
     if (item.itemState & ODS_FOCUS) {
         RECT focus = item.rcItem;
         InflateRect(&focus, -3, -3);
