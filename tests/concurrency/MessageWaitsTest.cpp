@@ -22,6 +22,7 @@ public:
         hwnd = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
         dispatched = 0;
         firstDispatchMs = -1;
+        dispatchedAtPump = 0;
     }
     ~ProbeWindow() { DestroyWindow(hwnd); }
     // Posts a probe from another thread after delayMs.
@@ -35,11 +36,15 @@ public:
     HWND hwnd;
     static std::atomic<int> dispatched;
     static std::atomic<int64_t> firstDispatchMs;
+    static std::atomic<uint64_t> dispatchedAtPump;
 
 private:
     static LRESULT CALLBACK Proc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
         if (message == kProbe) {
-            if (dispatched++ == 0) firstDispatchMs = NowMs();
+            if (dispatched++ == 0) {
+                firstDispatchMs = NowMs();
+                dispatchedAtPump = PumpMessagesCalls();
+            }
             return 0;
         }
         return DefWindowProcA(hwnd, message, wParam, lParam);
@@ -47,6 +52,7 @@ private:
 };
 std::atomic<int> ProbeWindow::dispatched{0};
 std::atomic<int64_t> ProbeWindow::firstDispatchMs{-1};
+std::atomic<uint64_t> ProbeWindow::dispatchedAtPump{0};
 
 void DrainQueue() {
     MSG message;
@@ -54,25 +60,26 @@ void DrainQueue() {
     }
 }
 
-TEST(SleepPumping, SleepsAboutTheTimeAskedAndDispatchesWhileSleeping) {
+// The pacing is checked by counting the pumps; elapsed time only has to be at least what was
+// asked, with a bound a loaded machine keeps.
+TEST(SleepPumping, SleepsInFifteenMillisecondSlicesPumpingAfterEach) {
     struct Case {
         int ms;
+        uint64_t pumps;
     };
-    for (Case c : {Case{0}, Case{14}, Case{15}, Case{40}, Case{200}}) {
+    for (Case c : {Case{0, 1}, Case{14, 1}, Case{15, 1}, Case{40, 3}, Case{200, 14}}) {
         SCOPED_TRACE(c.ms);
         ProbeWindow window;
-        std::thread poster = window.PostLater(c.ms >= 100 ? 10 : 0);
-        if (c.ms < 100) poster.join();
+        PostMessageA(window.hwnd, kProbe, 0, 0);
+        const uint64_t pumpsBefore = PumpMessagesCalls();
         const int64_t start = NowMs();
         SleepPumping(c.ms);
         const int64_t elapsed = NowMs() - start;
-        if (poster.joinable()) poster.join();
+        EXPECT_EQ(PumpMessagesCalls() - pumpsBefore, c.pumps);
         EXPECT_GE(elapsed, c.ms - 2);
-        EXPECT_LT(elapsed, c.ms + 150);
+        EXPECT_LT(elapsed, c.ms + 2000);
         EXPECT_EQ(ProbeWindow::dispatched.load(), 1) << "a pending message is dispatched";
-        if (c.ms >= 100) {
-            EXPECT_LT(ProbeWindow::firstDispatchMs.load() - start, 80) << "dispatched during the sleep, not after it";
-        }
+        EXPECT_EQ(ProbeWindow::dispatchedAtPump.load() - pumpsBefore, 1u) << "at the first pump, not at the end";
         DrainQueue();
     }
 }
@@ -107,17 +114,17 @@ TEST(TimedMessageWait, WaitsTheAskedTimeInEveryUnitAndDispatchesMeanwhile) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.amount << " x unit " << c.unit);
         ProbeWindow window;
-        std::thread poster = window.PostLater(c.expectMs >= 300 ? 20 : 0);
-        if (c.expectMs < 300) poster.join();
+        std::thread poster = window.PostLater(c.expectMs >= 1000 ? 20 : 0);
+        if (c.expectMs < 1000) poster.join();
         const int64_t start = NowMs();
         EXPECT_TRUE(TimedMessageWait(c.amount, c.unit));
         const int64_t elapsed = NowMs() - start;
         if (poster.joinable()) poster.join();
         EXPECT_GE(elapsed, c.expectMs - 2);
-        EXPECT_LT(elapsed, c.expectMs + 200);
-        if (c.expectMs >= 300) {
+        EXPECT_LT(elapsed, c.expectMs + 2000);
+        if (c.expectMs >= 1000) {
             EXPECT_EQ(ProbeWindow::dispatched.load(), 1);
-            EXPECT_LT(ProbeWindow::firstDispatchMs.load() - start, 150) << "dispatched as it arrived";
+            EXPECT_LT(ProbeWindow::firstDispatchMs.load() - start, elapsed) << "dispatched during the wait";
         }
         DrainQueue();
     }
@@ -127,7 +134,7 @@ TEST(TimedMessageWait, ZeroAndNegativeAmountsReturnAtOnce) {
     for (int amount : {0, -5}) {
         const int64_t start = NowMs();
         EXPECT_TRUE(TimedMessageWait(amount));
-        EXPECT_LT(NowMs() - start, 100);
+        EXPECT_LT(NowMs() - start, 1000);
     }
 }
 

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <climits>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -203,6 +205,33 @@ TEST_F(WorkerPoolTest, IsIdleNeverTrueWhileASubmittedTaskIsPending) {
     g_done = nullptr;
 }
 
+// The counters' order matters only inside windows a few instructions wide. Held open here, a
+// worker taking its task and IsIdle reading the counters each pause long enough for the other
+// side to look in: with either order swapped, IsIdle would be seen true for a task still to end.
+std::atomic<int> g_slowTaskEnded{0};
+void SlowTask(int32_t, intptr_t) {
+    Sleep(8);
+    g_slowTaskEnded = 1;
+}
+void HoldCounterWindowOpen(WorkerPool::CounterWindow) { Sleep(4); }
+
+TEST_F(WorkerPoolTest, IsIdleStaysFalseWithTheCounterWindowsHeldOpen) {
+    ASSERT_TRUE(pool.Start(1, 1));
+    WorkerPool::SetCounterWindowProbeForTests(&HoldCounterWindowOpen);
+    int violations = 0;
+    for (int i = 0; i < 30; ++i) {
+        g_slowTaskEnded = 0;
+        ASSERT_TRUE(pool.Submit(&SlowTask));
+        const DWORD start = GetTickCount();
+        while (g_slowTaskEnded == 0 && GetTickCount() - start < 5000) {
+            if (pool.IsIdle() && g_slowTaskEnded == 0) ++violations;
+        }
+        ASSERT_TRUE(Eventually([&] { return pool.IsIdle(); }));
+    }
+    WorkerPool::SetCounterWindowProbeForTests(nullptr);
+    EXPECT_EQ(violations, 0);
+}
+
 TEST_F(WorkerPoolTest, GrowsToItsCeilingWhileEveryWorkerIsBusy) {
     ASSERT_TRUE(pool.Start(2, 6));
     for (int i = 0; i < 10; ++i) ASSERT_TRUE(pool.Submit(&BlockingTask));
@@ -214,6 +243,43 @@ TEST_F(WorkerPoolTest, GrowsToItsCeilingWhileEveryWorkerIsBusy) {
     EXPECT_EQ(pool.IdleThreads(), 0);
     SetEvent(blocker.release);
     EXPECT_TRUE(Eventually([&] { return blocker.finished == 10 && pool.IsIdle(); }));
+}
+
+// Every thread started while this is set sleeps in the loader's thread attach before it reaches
+// its entry point, as on a machine too loaded to schedule it: the supervisor then waits for a
+// start signal longer than it would wait.
+std::atomic<DWORD> g_threadStartDelayMs{0};
+void NTAPI DelayThreadStart(PVOID, DWORD reason, PVOID) {
+    if (reason == DLL_THREAD_ATTACH && g_threadStartDelayMs.load() > 0) Sleep(g_threadStartDelayMs.load());
+}
+extern "C" __attribute__((section(".CRT$XLY"), used)) const PIMAGE_TLS_CALLBACK g_delayThreadStart = DelayThreadStart;
+
+TEST_F(WorkerPoolTest, KeepsItsCeilingWhenWorkersAreSlowToStart) {
+    ASSERT_TRUE(pool.Start(2, 4));
+    g_threadStartDelayMs = 1300;  // past the supervisor's wait of 2 ms per worker and a second
+    for (int i = 0; i < 10; ++i) ASSERT_TRUE(pool.Submit(&BlockingTask));
+    int mostAlive = 0;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 4500) {
+        mostAlive = std::max(mostAlive, static_cast<int>(pool.LiveThreads()));
+        Sleep(5);
+    }
+    g_threadStartDelayMs = 0;
+    EXPECT_EQ(mostAlive, 4) << "the ceiling holds with workers created and not yet running";
+    EXPECT_EQ(pool.LiveThreads(), 4);
+    SetEvent(blocker.release);
+    EXPECT_TRUE(Eventually([&] { return blocker.finished == 10 && pool.IsIdle(); }));
+}
+
+void ThrowingTask(int32_t, intptr_t) { throw std::runtime_error("a task's own fault"); }
+
+TEST_F(WorkerPoolTest, ATaskThatThrowsCountsAsFinishedAndTheWorkerGoesOn) {
+    ASSERT_TRUE(pool.Start(1, 1));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(pool.Submit(&ThrowingTask));
+    ASSERT_TRUE(pool.Submit(&CountingTask));
+    EXPECT_TRUE(Eventually([&] { return g_counter == 1 && pool.IsIdle(); }));
+    EXPECT_EQ(pool.LiveThreads(), 1) << "the one worker survived its tasks";
+    EXPECT_EQ(pool.BusyThreads(), 0);
 }
 
 TEST_F(WorkerPoolTest, ExtraWorkersLeaveAfterTheIdleTimeoutInitialOnesStay) {
