@@ -139,7 +139,9 @@ TEST_F(VerificationTest, ThreadCountTextGivesTheCeiling) {
         const char* text;
         int ceiling;
     };
-    const Case cases[] = {{"", 5}, {"0", 5}, {"3", 5}, {"12", 12}, {"\xA3\xB1\xA3\xB2", 12}, {"7", 7}};
+    // The smallest int typed is a count like any other, never taken for "omitted".
+    const Case cases[] = {{"", 5}, {"0", 5}, {"3", 5}, {"12", 12}, {"\xA3\xB1\xA3\xB2", 12}, {"7", 7},
+                          {"-2147483648", 5}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text);
         SetWindowTextA(C(编辑框_线程数量), c.text);
@@ -272,6 +274,26 @@ TEST_F(VerificationTest, AFewHundredFilesOnTenThreadsEndDoneOnce) {
     EXPECT_EQ(ThePool().State(), WorkerPool::Stopped);
 }
 
+// The batch resize shares the pool: while its run is under way a press of "验证图片" would stop
+// the pool under the resize's tasks. The run owner turns such a press away.
+TEST_F(VerificationTest, APressWhileAnotherRunIsUnderWayIsIgnored) {
+    TempFolder folder("owner");
+    folder.File("a.txt", "a");
+    Scan(folder);
+    {
+        const RunOwner::Claim otherRun = TheRunOwner().TryBegin(RunKind::BatchResize);
+        ASSERT_TRUE(otherRun.Held());
+        Verify();
+        EXPECT_EQ(Grid().CellText(1, 3), "") << "no row was handed out";
+        EXPECT_EQ(TextOf(C(标签_任务状态)), "");
+        EXPECT_EQ(ThePool().State(), WorkerPool::Stopped);
+        EXPECT_FALSE(TheRunOwner().TryBegin(RunKind::Verification).Held());
+    }
+    Verify();
+    EXPECT_EQ(Grid().CellText(1, 3), "已完成") << "once the other run is over, a press runs";
+    EXPECT_FALSE(TheRunOwner().Busy()) << "the claim is given back at the run's end";
+}
+
 TEST_F(VerificationTest, PressesDuringARunAreIgnored) {
     TempFolder folder("busy"), other("other");
     for (int i = 0; i < 30; ++i) folder.File("f" + std::to_string(i) + ".txt", "text");
@@ -289,33 +311,50 @@ TEST_F(VerificationTest, PressesDuringARunAreIgnored) {
 
 }  // namespace
 
-// Closing the window during a run: the program's start-up in a child process, a run over many
-// files, and a close while it is under way.
+// Closing the window during a run: the program's start-up in a child process, a run over real
+// photos, and a close while tasks decode them under the lock. What follows the release in a real
+// exit takes time as well; the child waits a while after it, so that tasks cut short keep using
+// the pool and the lock after the release, as they may.
 namespace {
 constexpr const char kCloseDuringRunFlag[] = "--close-during-run";
+constexpr const char kPhotoFolderVariable[] = "QUILLMERE_TEST_PHOTOS";
+constexpr DWORD kAccessViolation = 0xC0000005;
+int g_busyAtClose = 0;
 
 int RunCloseDuringRunChild() {
+    char folder[MAX_PATH] = {};
+    if (GetEnvironmentVariableA(kPhotoFolderVariable, folder, sizeof folder) == 0) return 9;
     testsupport::EnsureGlobals();
-    TempFolder folder("closing");
-    for (int i = 0; i < 400; ++i) folder.File("f" + std::to_string(i) + ".jpg", std::string("\xFF\xD8\xFF", 3) + std::string(5000, 'x'));
     MainWindow* window = MainWindow::Create(GetModuleHandleA(nullptr));
     if (window == nullptr) return 10;
-    SetFolderBrowserAnswer([&](const std::string&) { return folder.Path(); });
+    SetFolderBrowserAnswer([&](const std::string&) { return std::string(folder); });
     SendMessageA(window->Control(按钮_选择), BM_CLICK, 0, 0);
-    SetTimer(window->Handle(), 1, 200, [](HWND hwnd, UINT, UINT_PTR, DWORD) {
+    SetTimer(window->Handle(), 1, 400, [](HWND hwnd, UINT, UINT_PTR, DWORD) {
         KillTimer(hwnd, 1);
+        g_busyAtClose = ThePool().BusyThreads();
         PostMessageA(hwnd, WM_CLOSE, 0, 0);
     });
     PostMessageA(window->Control(按钮_验证图片), BM_CLICK, 0, 0);
     const int code = RunMessageLoop();
     ReleaseGlobals();
+    Sleep(1500);
+    if (g_busyAtClose == 0) return 13;  // the close had to come while tasks ran
     return code;
 }
 
-TEST(VerificationShutdown, ClosingTheWindowDuringARunEndsTheProgramAtOnce) {
+TEST(VerificationShutdown, ClosingTheWindowDuringARunOverPhotosEndsTheProgramAtOnceWithoutAFault) {
+    TempFolder photos("closing");
+    for (int i = 0; i < 80; ++i) {
+        ASSERT_TRUE(CopyFileA(Fixture("verify-640x480.jpg").c_str(),
+                              (photos.Path() + "\\p" + std::to_string(i) + ".jpg").c_str(), FALSE));
+    }
+    SetEnvironmentVariableA(kPhotoFolderVariable, photos.Path().c_str());
     const testsupport::ChildResult child = testsupport::RunSelfWithFlag(kCloseDuringRunFlag, 30000);
+    SetEnvironmentVariableA(kPhotoFolderVariable, nullptr);
     ASSERT_TRUE(child.ended) << "the program did not end";
+    EXPECT_NE(child.exitCode, kAccessViolation) << "a task cut short touched released memory";
     EXPECT_EQ(child.exitCode, 0u);
+    EXPECT_LT(child.elapsedMs, 15000u);
 }
 
 }  // namespace
