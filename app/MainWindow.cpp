@@ -4,7 +4,8 @@
 #include "common/ProgramFolder.h"
 #include "concurrency/MessageWaits.h"
 #include "concurrency/ProcessObjects.h"
-#include "crop/SpriteCanvas.h"
+#include "crop/CropView.h"
+#include "crop/CropViewPage.h"
 #include "ui/Controls.h"
 #include "verify/FolderScan.h"
 #include "verify/RecordGrid.h"
@@ -30,7 +31,7 @@ void RegisterClassesOnce(HINSTANCE instance) {
     InitCommonControlsEx(&common);
     RegisterControlClasses(instance);
     RegisterRecordGridClass(instance);
-    RegisterSpriteCanvasClass(instance);
+    RegisterCropViewClass(instance);
 }
 
 bool IsContainer(ControlKind kind) {
@@ -218,7 +219,7 @@ HWND MainWindow::CreateControl(const LayoutRow& row) {
         exStyle |= WS_EX_CLIENTEDGE;
         break;
     case ControlKind::SpriteCanvas:
-        className = kSpriteCanvasClass;
+        className = kCropViewClass;
         break;
     case ControlKind::SpriteTemplate:
         className = kSpriteTemplateClass;
@@ -295,6 +296,7 @@ void MainWindow::InitMainWindow() {
     SendMessageA(Control(单选框_宽度), BM_SETCHECK, BST_CHECKED, 0);
     SetWindowTextA(Control(编辑框_路径), ProgramFolder().c_str());
     ResetRecordGrid(*this);
+    SetUpCropView(*this);
 }
 
 void MainWindow::SelectPage(TabPage page) {
@@ -364,6 +366,7 @@ void MainWindow::OnClose() {
 
 void MainWindow::OnDestroy() {
     destroying_ = true;
+    RemoveCropViewSprite(*this);
     if (parameterMenu_) DestroyMenu(parameterMenu_);
     if (cropMenu_) DestroyMenu(cropMenu_);
     parameterMenu_ = cropMenu_ = nullptr;

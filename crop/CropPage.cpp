@@ -1,5 +1,6 @@
 #include "crop/CropPage.h"
 
+#include "crop/CropViewPage.h"
 #include "crop/SourceList.h"
 #include "ui/PageHost.h"
 
@@ -14,6 +15,12 @@ void WireCropPage(PageHost& host) {
     host.SetCommandHandler(菜单_删除全部, [h] { DeleteAllRows(*h); });
     host.SetNotifyHandler(超级列表框1, [h](const NMHDR& header) -> LRESULT {
         if (header.code == NM_RCLICK) ShowListMenu(*h);
+        // The list view sends its click after it has moved the selection.
+        if (header.code == NM_CLICK) OpenSelectedInCropView(*h);
         return 0;
     });
+    host.SetCommandHandler(超级按钮_放大, [h] { ZoomIn(*h); });
+    host.SetCommandHandler(超级按钮_缩小, [h] { ZoomOut(*h); });
+    host.SetCommandHandler(超级按钮_旋转, [h] { RotateQuarterTurn(*h); });
+    host.SetNotifyHandler(动画框1, [h](const NMHDR& header) { return OnCropViewNotice(*h, header); });
 }
