@@ -1,12 +1,12 @@
 #include "imaging/ImageProbe.h"
 
 #include "concurrency/ProcessHelper.h"
+#include "imaging/MemoryStream.h"
 
 #include <windows.h>
 #include <objidl.h>
 #include <shlwapi.h>
 
-#include <cstring>
 
 // The flat GDI+ entry points, declared here: the SDK's own headers only come with the C++ wrapper.
 extern "C" {
@@ -47,17 +47,10 @@ public:
     ProbeHold& operator=(const ProbeHold&) = delete;
 };
 
-GpImage* LoadFromMemory(const std::string& data, IStream*& stream, HGLOBAL& block) {
+GpImage* LoadFromMemory(const std::string& data, IStream*& stream) {
     GpImage* image = nullptr;
-    block = GlobalAlloc(GMEM_MOVEABLE, data.size());
-    if (block == nullptr) return nullptr;
-    void* bytes = GlobalLock(block);
-    if (bytes == nullptr) return nullptr;
-    if (!data.empty()) std::memcpy(bytes, data.data(), data.size());
-    if (CreateStreamOnHGlobal(block, FALSE, &stream) != S_OK) {
-        stream = nullptr;
-        return nullptr;
-    }
+    stream = MakeReadOnlyMemoryStream(data);
+    if (stream == nullptr) return nullptr;
     GdipLoadImageFromStream(stream, &image);
     return image;
 }
@@ -73,22 +66,17 @@ int Probe(const std::string& data, Dimension dimension) {
     ProbeHold hold;
     if (GdiplusStartup(&token, &input, nullptr) != 0) return 0;
     IStream* stream = nullptr;
-    HGLOBAL block = nullptr;
     if (isPath) {
         const std::string wide = ProcessHelper().ToUtf16(text.c_str(), 936);
         if (!wide.empty()) GdipLoadImageFromFile(reinterpret_cast<const WCHAR*>(wide.data()), &image);
     } else {
-        image = LoadFromMemory(data, stream, block);
+        image = LoadFromMemory(data, stream);
     }
     if (dimension == Dimension::Width) GdipGetImageWidth(image, &result);
     else GdipGetImageHeight(image, &result);
     GdipDisposeImage(image);
-    // The block stays allocated and locked until the image is gone.
+    // The stream's bytes stay until the image is gone.
     if (stream != nullptr) stream->Release();
-    if (block != nullptr) {
-        GlobalUnlock(block);
-        GlobalFree(block);
-    }
     GdiplusShutdown(token);
     return static_cast<int>(result);
 }

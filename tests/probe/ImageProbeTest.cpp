@@ -59,6 +59,17 @@ TEST(ImageProbe, NothingMeasurableGivesZero) {
     }
 }
 
+// GDI+ under Wine reads past the end of the memory it is given for a JPEG whose first segment
+// claims 64 KB; it must find nothing there to read, and the file measures as nothing.
+TEST(ImageProbe, AShortJpegWithABogusSegmentLengthMeasuresAsNothingEveryTime) {
+    const std::string bogus("\xFF\xD8\xFF\xE0\xFF\xFF" "JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20);
+    ASSERT_EQ(bogus.size(), 20u);
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_EQ(ProbeImageWidth(bogus), 0) << "probe " << i;
+        ASSERT_EQ(ProbeImageHeight(bogus), 0) << "probe " << i;
+    }
+}
+
 TEST(ImageProbe, TextNamingAPictureFileIsMeasuredAsThatFile) {
     // Whatever follows the first zero byte does not matter.
     std::string bytes = Fixture("probe-9x4.jpg");
