@@ -107,6 +107,10 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 bool WriteWholeFile(const std::string& path, const void* data, size_t size) {
+    // A read-only file stays as it is, as a write into it would; a move alone might replace it.
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
+        return false;
     const size_t after = AfterLastBackslash(path);
     const std::string folder = after == 0 ? std::string(".") : path.substr(0, after);
     char temporary[MAX_PATH] = {};

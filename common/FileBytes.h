@@ -22,8 +22,9 @@ HeadedRead ReadWholeFileIfHead(const std::string& path, size_t headBytes, const 
 
 // Creates or replaces the file with the bytes, never leaving a part-written file in its place:
 // the bytes go to a temporary file in the same folder, which is moved over the target only once
-// every byte was written, flushed and the file closed without error. True on success; on failure
-// the target is as it was and the temporary file is gone.
+// every byte was written, flushed and the file closed without error. A read-only file or a folder
+// of that name is not replaced. True on success; on failure the target is as it was and the
+// temporary file is gone.
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool WriteWholeFile(const std::string& path, const void* data, size_t size);
 

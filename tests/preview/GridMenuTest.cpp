@@ -1,6 +1,7 @@
 #include "PreviewFixture.h"
 
 #include "app/MainWindow.h"
+#include "common/FileBytes.h"
 #include "common/ProgramFolder.h"
 #include "crop/SourceList.h"
 
@@ -156,6 +157,22 @@ TEST_F(FailureListTest, AListThatCannotBeWrittenIsReportedAsSuch) {
         EXPECT_EQ(messages[0].caption, "信息：");
         EXPECT_EQ(messages[0].style, kInfoStyle);
     }
+}
+
+TEST_F(FailureListTest, AWriteThatFailsHalfWayKeepsTheEarlierList) {
+    TempFolder folder("halfway"), desk("desk");
+    for (int i = 0; i < 40; ++i) folder.File("x" + std::to_string(i) + ".txt", "not a picture");
+    Scan(folder);
+    Verify();
+    const std::string list = desk.File("错误名单.txt", "the earlier list\r\n");
+    desktopAnswer = desk.Path();
+    SimulateFullDiskForTests(100);  // the disk fills up after the first lines
+    const MenuSeen menu = ChooseFailureExport();
+    SimulateFullDiskForTests(SIZE_MAX);
+    ASSERT_TRUE(menu.shown);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].text, "文件写入失败：" + list);
+    EXPECT_EQ(ReadFileBytes(list), "the earlier list\r\n") << "the earlier list is whole";
 }
 
 TEST_F(FailureListTest, TheFolderIsTakenWhereTheShellOrTheProgramSaysAndADoubleByteEndGetsItsBackslash) {
