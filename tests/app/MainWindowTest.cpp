@@ -365,6 +365,38 @@ TEST_F(MainWindowTest, LabelsPaintTheirTextInTheColourSet) {
     EXPECT_GT(countColour(RGB(0, 128, 0)), 10);
 }
 
+// A caption past 511 bytes is painted whole, its last double-byte character included: the label
+// is widened and painted into a bitmap of its own, and ink is looked for right of the long run of
+// narrow letters.
+TEST_F(MainWindowTest, LabelsPaintALongCaptionToItsLastCharacter) {
+    HWND label = C(标签_验证结果);
+    const std::string run(511, 'i');
+    SetWindowTextA(label, (run + "国").c_str());
+    SetLabelTextColor(label, RGB(0, 0, 0));
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(label, WM_GETFONT, 0, 0)));
+    SIZE extent = {};
+    GetTextExtentPoint32A(dc, run.c_str(), static_cast<int>(run.size()), &extent);
+    const int width = extent.cx + 40;
+    SetWindowPos(label, nullptr, 0, 0, width, 24, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, 24);
+    HGDIOBJ oldBitmap = SelectObject(dc, bitmap);
+    SendMessageA(label, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    const COLORREF background = GetSysColor(COLOR_BTNFACE);
+    int ink = 0, inkInRun = 0;
+    for (int y = 0; y < 24; ++y) {
+        for (int x = 0; x < width; ++x) (x > extent.cx + 1 ? ink : inkInRun) += GetPixel(dc, x, y) != background;
+    }
+    ASSERT_GT(inkInRun, 100) << "the label painted into the bitmap";
+    SelectObject(dc, oldBitmap);
+    SelectObject(dc, oldFont);
+    DeleteObject(bitmap);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    EXPECT_GT(ink, 10) << "the character after the first 511 bytes is drawn";
+}
+
 TEST_F(MainWindowTest, ButtonClicksReachRegisteredHandlersThroughTheirContainers) {
     // Buttons sit in a group box, in the page background and on the tab control itself.
     int clicks = 0;
