@@ -31,7 +31,10 @@ wine_prefix_start() {
     local fresh=0
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       fresh=1
-      wineboot -i >/dev/null 2>&1 || true
+      if ! wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 || [ ! -f "$WINEPREFIX/system.reg" ]; then
+        echo "wine-env: wineboot could not set up the prefix $WINEPREFIX; its log is $WINEPREFIX/wineboot.log" >&2
+        return 1
+      fi
     fi
     # Xvfb has no window manager: unmanaged windows spare every DestroyWindow Wine's two-second
     # wait for a manager's answer.
