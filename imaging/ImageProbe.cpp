@@ -27,8 +27,6 @@ int WINAPI GdipDisposeImage(GpImage* image);
 }
 
 namespace {
-enum class Dimension { Width, Height };
-
 CRITICAL_SECTION* ProbeLock() {
     // Never deleted: a worker cut short at exit may still be inside a probe.
     static CRITICAL_SECTION* lock = [] {
@@ -55,8 +53,8 @@ GpImage* LoadFromMemory(const std::string& data, IStream*& stream) {
     return image;
 }
 
-int Probe(const std::string& data, Dimension dimension) {
-    UINT result = 0;
+ImageSize Probe(const std::string& data) {
+    UINT width = 0, height = 0;
     GpImage* image = nullptr;
     ULONG_PTR token = 0;
     const QuillmereGdiplusStartupInput input = {1, nullptr, FALSE, FALSE};
@@ -64,7 +62,7 @@ int Probe(const std::string& data, Dimension dimension) {
     const bool isPath = FileExists(text);
 
     ProbeHold hold;
-    if (GdiplusStartup(&token, &input, nullptr) != 0) return 0;
+    if (GdiplusStartup(&token, &input, nullptr) != 0) return {};
     IStream* stream = nullptr;
     if (isPath) {
         const std::string wide = ProcessHelper().ToUtf16(text.c_str(), 936);
@@ -72,17 +70,18 @@ int Probe(const std::string& data, Dimension dimension) {
     } else {
         image = LoadFromMemory(data, stream);
     }
-    if (dimension == Dimension::Width) GdipGetImageWidth(image, &result);
-    else GdipGetImageHeight(image, &result);
+    GdipGetImageWidth(image, &width);
+    GdipGetImageHeight(image, &height);
     GdipDisposeImage(image);
     // The stream's bytes stay until the image is gone.
     if (stream != nullptr) stream->Release();
     GdiplusShutdown(token);
-    return static_cast<int>(result);
+    return {static_cast<int>(width), static_cast<int>(height)};
 }
 }  // namespace
 
-int ProbeImageWidth(const std::string& data) { return Probe(data, Dimension::Width); }
-int ProbeImageHeight(const std::string& data) { return Probe(data, Dimension::Height); }
+int ProbeImageWidth(const std::string& data) { return Probe(data).width; }
+int ProbeImageHeight(const std::string& data) { return Probe(data).height; }
+ImageSize ProbeImageSize(const std::string& data) { return Probe(data); }
 
 bool FileExists(const std::string& path) { return PathFileExistsA(path.c_str()) == TRUE; }

@@ -11,5 +11,13 @@
 int ProbeImageWidth(const std::string& data);
 int ProbeImageHeight(const std::string& data);
 
+// Both sides from one load of the picture, each exactly what its own probe would give (both 0
+// when nothing can be measured). For callers that want the two: half the work of two probes.
+struct ImageSize {
+    int width = 0;
+    int height = 0;
+};
+ImageSize ProbeImageSize(const std::string& data);
+
 // Whether the path names an existing file or folder.
 bool FileExists(const std::string& path);

@@ -41,6 +41,9 @@ TEST(ImageProbe, MeasuresThePicturesContent) {
         ASSERT_FALSE(bytes.empty()) << p.file;
         EXPECT_EQ(ProbeImageWidth(bytes), p.width) << p.file;
         EXPECT_EQ(ProbeImageHeight(bytes), p.height) << p.file;
+        const ImageSize size = ProbeImageSize(bytes);
+        EXPECT_EQ(size.width, p.width) << p.file;
+        EXPECT_EQ(size.height, p.height) << p.file;
     }
 }
 
@@ -56,6 +59,9 @@ TEST(ImageProbe, NothingMeasurableGivesZero) {
     for (const std::string& bytes : cases) {
         EXPECT_EQ(ProbeImageWidth(bytes), 0) << bytes;
         EXPECT_EQ(ProbeImageHeight(bytes), 0) << bytes;
+        const ImageSize size = ProbeImageSize(bytes);
+        EXPECT_EQ(size.width, 0) << bytes;
+        EXPECT_EQ(size.height, 0) << bytes;
     }
 }
 
@@ -76,6 +82,8 @@ TEST(ImageProbe, TextNamingAPictureFileIsMeasuredAsThatFile) {
     bytes += std::string("\0garbage\x89PNG", 12);
     EXPECT_EQ(ProbeImageWidth(bytes), 9);
     EXPECT_EQ(ProbeImageHeight(bytes), 4);
+    EXPECT_EQ(ProbeImageSize(bytes).width, 9);
+    EXPECT_EQ(ProbeImageSize(bytes).height, 4);
     // A text file whose content names a picture measures the picture.
     EXPECT_EQ(ProbeImageWidth(Fixture("probe-6x3.gif")), 6);
 }
