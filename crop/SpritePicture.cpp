@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <new>
 
 namespace {
 
@@ -121,6 +122,13 @@ SpritePicture::SpritePicture(imaging::DecodedPicture decoded) {
             for (int c = 0; c < 3; ++c) p[i + c] = static_cast<uint8_t>((p[i + c] * alpha + 127) / 255);
         }
     }
+    // Room for every level at once (sides up to 2^32 halve 33 times), so adding one never
+    // moves the others and never throws.
+    try {
+        levels_.reserve(33);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
     levels_.push_back(std::move(base));
     BuildLevels();
 }
@@ -135,18 +143,28 @@ void SpritePicture::BuildLevels() {
         Level next;
         next.width = (from.width + 1) / 2;
         next.height = (from.height + 1) / 2;
-        next.bgra.resize(size_t{next.width} * next.height * 4);
+        // Without memory for a level the picture is still drawn, from the finer levels with
+        // more taps, only more slowly.
+        try {
+            next.bgra.resize(size_t{next.width} * next.height * 4);
+        } catch (const std::bad_alloc&) {
+            return;
+        }
         const size_t fromRow = size_t{from.width} * 4;
+        const uint32_t pairs = from.width / 2;  // output pixels with two source columns
         for (uint32_t y = 0; y < next.height; ++y) {
             const uint8_t* top = from.bgra.data() + size_t{2 * y} * fromRow;
             const uint8_t* bottom = 2 * y + 1 < from.height ? top + fromRow : top;
             uint8_t* out = next.bgra.data() + size_t{y} * next.width * 4;
-            for (uint32_t x = 0; x < next.width; ++x) {
-                const size_t left = size_t{2 * x} * 4;
-                const size_t right = 2 * x + 1 < from.width ? left + 4 : left;
+            for (size_t i = 0; i < size_t{pairs} * 4; ++i) {
+                const size_t at = (i / 4) * 8 + i % 4;
+                out[i] = static_cast<uint8_t>((top[at] + top[at + 4] + bottom[at] + bottom[at + 4] + 2) >> 2);
+            }
+            if (next.width > pairs) {
+                // An odd width: the last column has only itself.
+                const size_t at = size_t{pairs} * 8;
                 for (int c = 0; c < 4; ++c) {
-                    out[size_t{x} * 4 + c] = static_cast<uint8_t>(
-                        (top[left + c] + top[right + c] + bottom[left + c] + bottom[right + c] + 2) >> 2);
+                    out[size_t{pairs} * 4 + c] = static_cast<uint8_t>((top[at + c] + bottom[at + c] + 1) >> 1);
                 }
             }
         }

@@ -290,6 +290,7 @@ TEST_F(CropViewTest, AShrunkPictureAveragesWhatEachPixelCoversInsteadOfAliasing)
         {"checker at 500", 64, 64, 500, checker}, {"checker at 300", 200, 200, 300, checker},
         {"columns at 300", 200, 200, 300, columns}, {"columns at 100", 200, 200, 100, columns},
         {"rows at 230", 200, 200, 230, rows},      {"rows at 450", 200, 200, 450, rows},
+        {"odd checker at 300", 201, 199, 300, checker},
     };
     View().SetSpriteAngle(Sprite(), 0);
     View().MoveSprite(Sprite(), 0, 0);
