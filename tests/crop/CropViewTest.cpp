@@ -262,7 +262,7 @@ TEST_F(CropViewTest, QuarterTurnsMapEveryPixelExactlyAtNaturalSize) {
 }
 
 TEST_F(CropViewTest, TheFirstTurnedColumnIsTheLeftColumnTurnedToTheTopRow) {
-    // The Part's words for 90: the drawn width is the height and the left column becomes the top
+    // A quarter turn clockwise: the drawn width is the height and the left column becomes the top
     // row, read from the bottom up.
     constexpr int w = 4, h = 6;
     View().SetSpritePicture(Sprite(), testsupport::Bmp24(w, h, &Distinct));
