@@ -270,9 +270,10 @@ int Run(Session& session, const std::string& folder, const std::string& timedPho
         }
         const double psnr = Psnr(bmp, reference);
         lowest = std::min(lowest, psnr);
-        const std::string figure = std::isinf(psnr) ? std::string("identical") : std::to_string(psnr).substr(0, 4) + " dB";
+        char figure[32] = "identical";
+        if (!std::isinf(psnr)) std::snprintf(figure, sizeof figure, "%.1f dB", psnr);
         std::printf("  %-28s zoom %4d, %2d degrees, drawn %5d x %5d: %s\n", p.photo.c_str(), p.zoom, p.angle,
-                    p.width, p.height, figure.c_str());
+                    p.width, p.height, figure);
     }
     if (lowest < 1e9 && !std::isinf(lowest)) std::printf("lowest PSNR %.1f dB\n", lowest);
     return 0;
