@@ -2,6 +2,7 @@
 
 #include "app/MainWindow.h"
 #include "concurrency/MessageWaits.h"
+#include "imaging/ImageProbe.h"
 #include "verify/FolderScan.h"
 
 #include <ole2.h>
@@ -9,7 +10,9 @@
 void CreateGlobals() { MakeProcessObjects(); }
 
 void ReleaseGlobals() {
-    ReleaseProcessObjects();
+    // A worker cut short by the close may still be inside a probe: then GDI+ stays started and
+    // the end of the process takes it.
+    if (ReleaseProcessObjects()) ShutDownImageProbes();
     scanFolder.clear();
     scanFolder.shrink_to_fit();
 }

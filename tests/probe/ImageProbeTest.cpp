@@ -88,17 +88,95 @@ TEST(ImageProbe, TextNamingAPictureFileIsMeasuredAsThatFile) {
     EXPECT_EQ(ProbeImageWidth(Fixture("probe-6x3.gif")), 6);
 }
 
-TEST(ImageProbe, CallsFromManyThreadsNeverOverlap) {
-    const std::string png = ReadAll(Fixture("probe-7x5.png"));
+// Every kind of content a probe meets, measured once per dimension on one thread: what any
+// number of threads probing at once must give, from the one load of ProbeImageSize too.
+struct Content {
+    std::string what, bytes;
+};
+std::vector<Content> MixedContents() {
+    const std::string photo = ReadAll(Fixture("verify-640x480.jpg"));
+    const std::string png = ReadAll(Fixture("verify-500x500.png"));
+    std::vector<Content> contents = {
+        {"photo", photo},
+        {"png", png},
+        {"truncated photo", photo.substr(0, photo.size() / 2)},
+        {"truncated png", png.substr(0, png.size() / 3)},
+        {"short jpeg with a bogus segment length",
+         std::string("\xFF\xD8\xFF\xE0\xFF\xFF" "JFIF\0\x01\x01\0\0\x01\0\x01\0\0", 20)},
+        {"text", "just some words"},
+        {"empty", ""},
+        {"text naming a picture", Fixture("probe-9x4.jpg")},
+    };
+    for (const Picture& p : kPictures) contents.push_back({p.file, ReadAll(Fixture(p.file))});
+    return contents;
+}
+
+TEST(ImageProbe, ThreadsProbingAtOnceGetWhatOneThreadGets) {
+    const std::vector<Content> contents = MixedContents();
+    std::vector<ImageSize> expected;
+    for (const Content& c : contents) expected.push_back({ProbeImageWidth(c.bytes), ProbeImageHeight(c.bytes)});
+    ASSERT_EQ(expected[0].width, 640);
+    ASSERT_EQ(expected[1].height, 500);
+
+    constexpr int kThreads = 6, kRounds = 20;
+    const size_t n = contents.size();
+    std::vector<std::vector<std::string>> wrong(kThreads);
     std::vector<std::thread> threads;
-    std::vector<int> wrong(4, 0);
-    for (int t = 0; t < 4; ++t) {
+    TakePeakConcurrentLoadsForTests();
+    for (int t = 0; t < kThreads; ++t) {
         threads.emplace_back([&, t] {
-            for (int i = 0; i < 25; ++i) wrong[t] += ProbeImageWidth(png) != 7 || ProbeImageHeight(png) != 5;
+            for (int round = 0; round < kRounds; ++round) {
+                for (size_t i = 0; i < n; ++i) {
+                    const size_t k = (i + static_cast<size_t>(t) * 3 + static_cast<size_t>(round)) % n;
+                    const ImageSize size = ProbeImageSize(contents[k].bytes);
+                    // Now and then the single probes too, loading beside the others' two-sided ones.
+                    const bool single = (round + t) % 4 == 0;
+                    const int width = single ? ProbeImageWidth(contents[k].bytes) : size.width;
+                    const int height = single ? ProbeImageHeight(contents[k].bytes) : size.height;
+                    if (size.width != expected[k].width || size.height != expected[k].height ||
+                        width != expected[k].width || height != expected[k].height) {
+                        wrong[t].push_back(contents[k].what + " in round " + std::to_string(round));
+                    }
+                }
+            }
         });
     }
     for (std::thread& thread : threads) thread.join();
-    for (int t = 0; t < 4; ++t) EXPECT_EQ(wrong[t], 0) << "thread " << t;
+    for (int t = 0; t < kThreads; ++t) {
+        EXPECT_TRUE(wrong[t].empty()) << "thread " << t << " first wrong: " << (wrong[t].empty() ? "" : wrong[t][0]);
+    }
+    EXPECT_GE(TakePeakConcurrentLoadsForTests(), 2) << "the threads' loads never ran at the same time";
+}
+
+TEST(ImageProbe, WhileGdiplusCannotStartEveryProbeGivesZeroAndAfterwardsMeasuresAgain) {
+    const std::string png = ReadAll(Fixture("probe-7x5.png"));
+    const std::string named = Fixture("probe-9x4.jpg");
+    ASSERT_EQ(ProbeImageWidth(png), 7);  // started and kept
+
+    SimulateGdiplusStartupFailureForTests(true);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ProbeImageWidth(png), 0);
+        EXPECT_EQ(ProbeImageHeight(png), 0);
+        EXPECT_EQ(ProbeImageSize(png).width, 0);
+        EXPECT_EQ(ProbeImageSize(named).height, 0);
+    }
+    int fromThread = -1;
+    std::thread([&] { fromThread = ProbeImageSize(png).height; }).join();
+    EXPECT_EQ(fromThread, 0);
+
+    SimulateGdiplusStartupFailureForTests(false);
+    EXPECT_EQ(ProbeImageSize(png).width, 7);
+    EXPECT_EQ(ProbeImageHeight(named), 4);
+}
+
+TEST(ImageProbe, AShutDownAtTheEndLeavesTheNextProbeToStartAgain) {
+    const std::string png = ReadAll(Fixture("probe-7x5.png"));
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ProbeImageSize(png).height, 5);
+        ShutDownImageProbes();
+        ShutDownImageProbes();  // a second one finds nothing to shut down
+    }
+    EXPECT_EQ(ProbeImageWidth(png), 7);
 }
 
 TEST(FileExists, FilesAndFoldersExistTheEmptyPathDoesNot) {
