@@ -1,6 +1,8 @@
 #include "imaging/ImageProbe.h"
 
+#include "common/FileBytes.h"
 #include "concurrency/ProcessHelper.h"
+#include "imaging/GifColourTable.h"
 #include "imaging/MemoryStream.h"
 
 #include <windows.h>
@@ -101,10 +103,17 @@ public:
 
 GpImage* LoadFromMemory(const std::string& data, IStream*& stream) {
     GpImage* image = nullptr;
-    stream = MakeReadOnlyMemoryStream(data);
+    stream = MakeReadOnlyMemoryStream(GifLacksGlobalColourTable(data) ? WithGlobalColourTable(data) : data);
     if (stream == nullptr) return nullptr;
     GdipLoadImageFromStream(stream, &image);
     return image;
+}
+
+// The named file when GDI+ cannot take it as it is.
+HeadedRead ReadIfTablelessGif(const std::string& path) {
+    return ReadWholeFileIfHead(path, 13, [](const std::string& head, unsigned long long) {
+        return GifLacksGlobalColourTable(head);
+    });
 }
 
 ImageSize Probe(const std::string& data) {
@@ -116,7 +125,10 @@ ImageSize Probe(const std::string& data) {
     const LoadCount count;
     GpImage* image = nullptr;
     IStream* stream = nullptr;
-    if (isPath) {
+    const HeadedRead tablelessGif = isPath ? ReadIfTablelessGif(text) : HeadedRead{};
+    if (tablelessGif.complete) {
+        image = LoadFromMemory(tablelessGif.bytes, stream);  // mended on the way
+    } else if (isPath) {
         const std::string wide = ProcessHelper().ToUtf16(text.c_str(), 936);
         if (!wide.empty()) GdipLoadImageFromFile(reinterpret_cast<const WCHAR*>(wide.data()), &image);
     } else {

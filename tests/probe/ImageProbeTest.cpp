@@ -1,5 +1,7 @@
 #include "imaging/ImageProbe.h"
 
+#include "imaging/GifColourTable.h"
+
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -73,6 +75,44 @@ TEST(ImageProbe, AShortJpegWithABogusSegmentLengthMeasuresAsNothingEveryTime) {
     for (int i = 0; i < 100; ++i) {
         ASSERT_EQ(ProbeImageWidth(bogus), 0) << "probe " << i;
         ASSERT_EQ(ProbeImageHeight(bogus), 0) << "probe " << i;
+    }
+}
+
+// GDI+ under Wine faults on a GIF with no colour table at all; given one, it measures the sides.
+TEST(ImageProbe, AGifWithoutAnyColourTableIsMeasuredWithoutAFault) {
+    const std::string path = Fixture("../fuzz/corpus/gif/no-colour-table.gif");
+    const std::string gif89 = ReadAll(path);
+    ASSERT_TRUE(GifLacksGlobalColourTable(gif89));
+    std::string gif87 = gif89;
+    gif87[4] = '7';
+    for (const std::string& bytes : {gif89, gif87, path}) {
+        for (int i = 0; i < 3; ++i) {
+            EXPECT_EQ(ProbeImageWidth(bytes), 4) << bytes.substr(0, 6);
+            EXPECT_EQ(ProbeImageHeight(bytes), 3) << bytes.substr(0, 6);
+        }
+    }
+}
+
+TEST(GifColourTable, OnlyAGifWithoutAGlobalTableIsGivenOne) {
+    const std::string tableless = ReadAll(Fixture("../fuzz/corpus/gif/no-colour-table.gif"));
+    const std::string mended = WithGlobalColourTable(tableless);
+    ASSERT_EQ(mended.size(), tableless.size() + 768);
+    EXPECT_EQ(mended.substr(0, 10), tableless.substr(0, 10)) << "signature and sides";
+    EXPECT_EQ(static_cast<unsigned char>(mended[10]), static_cast<unsigned char>(tableless[10]) | 0x87);
+    EXPECT_EQ(mended.substr(11, 2), tableless.substr(11, 2));
+    EXPECT_EQ(mended.substr(13 + 768), tableless.substr(13));
+    EXPECT_FALSE(GifLacksGlobalColourTable(mended));
+
+    const std::string untouched[] = {
+        ReadAll(Fixture("probe-6x3.gif")),  // has its table
+        ReadAll(Fixture("probe-7x5.png")),
+        tableless.substr(0, 12),            // too short for the screen descriptor
+        std::string("GIF88a") + tableless.substr(6),
+        "",
+    };
+    for (const std::string& bytes : untouched) {
+        EXPECT_FALSE(GifLacksGlobalColourTable(bytes)) << bytes.substr(0, 6);
+        EXPECT_EQ(WithGlobalColourTable(bytes), bytes) << bytes.substr(0, 6);
     }
 }
 
