@@ -6,3 +6,7 @@
 // one too large to hold in memory. Memory for the file is taken only once its first 8 bytes are
 // a known signature; the decoding itself stays at a few rows. Never throws. Any thread.
 bool PictureLoads(const std::string& path) noexcept;
+
+// The same test over a whole file already read (empty when it could not be), for a caller that
+// reads the file once to test and measure it.
+bool PictureBytesLoad(const std::string& bytes) noexcept;

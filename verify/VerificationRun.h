@@ -10,8 +10,9 @@ class GridModel;
 // Threads: StartVerification, CountPendingRecords, TallyResults and RefreshVerificationLimits run
 // on the window thread, which hands out rows and polls the pool while dispatching messages; it
 // never takes CriticalLock. VerifyTask runs on workers and touches only what outlives the window:
-// the process-wide pool and lock, the limits the window thread keeps current in atomics, and the
-// grid's model, held by shared ownership and guarded by its own short lock.
+// the process-wide pool and lock, the threads that check and measure files side by side, the
+// limits the window thread keeps current in atomics, and the grid's model, held by shared
+// ownership and guarded by its own short lock.
 
 // Click on "验证图片". Ignored while any long run is under way; presses of "选择" and "清除验证"
 // are ignored during a verification.

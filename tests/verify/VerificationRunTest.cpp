@@ -2,12 +2,16 @@
 #include "verify/RecordGrid.h"
 #include "verify/VerificationRun.h"
 
+#include "common/FileBytes.h"
+#include "imaging/ImageProbe.h"
 #include "ui/Controls.h"
+#include "verify/PictureLoads.h"
 
 #include "../support/ChildProcess.h"
 #include "../support/WindowTestSupport.h"
 
 #include <atomic>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <thread>
@@ -272,6 +276,84 @@ TEST_F(VerificationTest, AFewHundredFilesOnTenThreadsEndDoneOnce) {
     EXPECT_EQ(done, kFiles);
     EXPECT_EQ(TextOf(C(标签_验证结果)), "验证结果：成功：200 失败：100");
     EXPECT_EQ(ThePool().State(), WorkerPool::Stopped);
+}
+
+// Every format of the decoders' corpus, a TIFF, a PCX, text, seven bytes starting like a JPEG and
+// a truncated JPEG and PNG, several copies each so that many tasks run at once: the cells of every
+// row must be those of checking the file by its path and measuring it once per dimension, under
+// one thread count as under another.
+TEST_F(VerificationTest, EveryRowGetsTheCellsOfOneProbePerDimensionWhateverTheThreadCount) {
+    TempFolder folder("same");
+    std::vector<std::pair<std::string, std::string>> files;  // name, content
+    for (const char* format : {"bmp", "gif", "ico", "jpeg", "pcx", "png"}) {
+        const std::string corpus = Fixture(std::string("../fuzz/corpus/") + format);
+        for (const std::string& name : testsupport::EnumeratedFiles(corpus))
+            files.push_back({name, ReadWholeFile(corpus + "\\" + name)});
+    }
+    const std::string photo = ReadWholeFile(Fixture("verify-640x480.jpg"));
+    const std::string png = ReadWholeFile(Fixture("verify-500x500.png"));
+    files.push_back({"photo.jpg", photo});
+    files.push_back({"square.png", png});
+    files.push_back({"scan.tif", ReadWholeFile(Fixture("probe-4x6.tif"))});
+    files.push_back({"old.pcx", ReadWholeFile(Fixture("verify-20x10.pcx"))});
+    files.push_back({"notes.txt", std::string(100, 'a')});
+    files.push_back({"stub.jpg", std::string("\xFF\xD8\x01\x02\x03\x04\x05", 7)});
+    files.push_back({"cut.jpg", photo.substr(0, photo.size() / 2)});
+    files.push_back({"cut.png", png.substr(0, png.size() / 3)});
+    ASSERT_GE(files.size(), 40u);
+    for (const auto& file : files) ASSERT_FALSE(file.second.empty()) << file.first;
+    for (int copy = 0; copy < 3; ++copy) {
+        for (const auto& file : files) folder.File(std::to_string(copy) + "-" + file.first, file.second);
+    }
+
+    struct Cells {
+        std::string resolution, result, reason;
+        COLORREF reasonColor;
+    };
+    struct Limits {
+        const char* width;
+        const char* height;
+    };
+    for (const Limits limits : {Limits{"500", "500"}, Limits{"16", "12"}}) {
+        const int maxWidth = std::atoi(limits.width), maxHeight = std::atoi(limits.height);
+        std::map<std::string, Cells> expected;
+        int pictures = 0, tooLarge = 0, measured = 0;
+        for (const std::string& name : testsupport::EnumeratedFiles(folder.Path())) {
+            const std::string path = folder.Path() + "\\" + name;
+            const bool isPicture = PictureLoads(path);
+            const int width = ProbeImageWidth(ReadWholeFile(path));
+            const int height = ProbeImageHeight(ReadWholeFile(path));
+            Cells cells{std::to_string(width) + "*" + std::to_string(height), "失败", "非图片文件，或者图片不存在", kRed};
+            if (isPicture && (width > maxWidth || height > maxHeight)) cells.reason = "分辨率过高";
+            else if (isPicture) cells = {cells.resolution, "成功", "分辨率正常", kBlack};
+            pictures += isPicture;
+            tooLarge += cells.reason == std::string("分辨率过高");
+            measured += width > 0;
+            expected[name] = cells;
+        }
+        ASSERT_GT(tooLarge, 0);
+        ASSERT_GT(pictures - tooLarge, 0);
+        ASSERT_GT(measured, pictures / 2) << "GDI+ measured most of them";
+
+        for (const char* threads : {"1", "10"}) {
+            SCOPED_TRACE(testing::Message() << threads << " threads, limits " << maxWidth << " x " << maxHeight);
+            Scan(folder);  // pending again, colours as new
+            ASSERT_EQ(Grid().RowCount(), static_cast<int>(expected.size()) + 1);
+            SetWindowTextA(C(编辑框_线程数量), threads);
+            Type(编辑框1, limits.width);
+            Type(编辑框2, limits.height);
+            Verify();
+            for (int row = 1; row < Grid().RowCount(); ++row) {
+                const std::string name = Grid().CellText(row, 2);
+                const Cells& cells = expected[name];
+                EXPECT_EQ(Grid().CellText(row, 3), "已完成") << name;
+                EXPECT_EQ(Grid().CellText(row, 4), cells.resolution) << name;
+                EXPECT_EQ(Grid().CellText(row, 5), cells.result) << name;
+                EXPECT_EQ(Grid().CellText(row, 6), cells.reason) << name;
+                EXPECT_EQ(Grid().Model()->CellTextColor(row, 6), cells.reasonColor) << name;
+            }
+        }
+    }
 }
 
 // The batch resize shares the pool: while its run is under way a press of "验证图片" would stop
