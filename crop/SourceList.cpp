@@ -127,9 +127,8 @@ void AddScannedFile(PageHost& host, const std::string& folder, const std::string
 }
 
 std::string ResolutionOfFile(const std::string& path) {
-    const int width = ProbeImageWidth(ReadWholeFile(path));
-    const int height = ProbeImageHeight(ReadWholeFile(path));
-    return std::to_string(width) + "*" + std::to_string(height);
+    const ImageSize size = ProbeImageSize(ReadWholeFile(path));
+    return std::to_string(size.width) + "*" + std::to_string(size.height);
 }
 
 void AddSingleFile(PageHost& host) {

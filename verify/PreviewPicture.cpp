@@ -16,10 +16,10 @@ constexpr COLORREF kRed = 0x0000FF, kGreen = 0x008000;
 constexpr int kNumber = 0, kPath = 1, kName = 2;
 
 // The decoders and signatures of the decodability test.
-imaging::DecodedPicture LoadPicture(const std::string& path) {
-    const std::string bytes = ReadWholeFile(path);
+imaging::DecodedPicture DecodeBytes(const std::string& bytes) {
     return imaging::DecodePicture(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
+imaging::DecodedPicture LoadPicture(const std::string& path) { return DecodeBytes(ReadWholeFile(path)); }
 
 void DrawSqueezed(HWND panel, const imaging::DecodedPicture& picture) {
     HDC dc = DrawingPanelDC(panel);
@@ -69,10 +69,14 @@ void ShowSelectedRecord(PageHost& host) {
 }
 
 void PreviewPicture(PageHost& host, const std::string& path, const std::string& name) {
-    imaging::DecodedPicture picture = LoadPicture(path);
-    const int width = ProbeImageWidth(ReadWholeFile(path));
-    const int height = ProbeImageHeight(ReadWholeFile(path));
-    const std::string resolution = std::to_string(width) + "*" + std::to_string(height);
+    imaging::DecodedPicture picture;
+    ImageSize size;
+    {
+        const std::string bytes = ReadWholeFile(path);  // once, for the picture and its measure
+        picture = DecodeBytes(bytes);
+        size = ProbeImageSize(bytes);
+    }
+    const std::string resolution = std::to_string(size.width) + "*" + std::to_string(size.height);
     HWND panel = host.Control(画板1);
     if (picture.status != imaging::DecodeStatus::Ok) {
         const std::string placeholderFile = PlaceholderFilePath();
