@@ -119,6 +119,65 @@ class CheckSink final : public RowSink {
   size_t stride_ = 0;
 };
 
+// Keeps the picked rows, each cleared before the decoder reaches it as a full decode's are, and
+// sends every other row to scratch rows: decoders only write rows, so what lands there is lost
+// without touching what is kept.
+class PickedSink final : public RowSink {
+ public:
+  PickedSink(const DecodeLimits& limits, const RowPicker& pick) : limits_(limits), pick_(pick) {}
+
+  DecodeStatus Start(uint32_t width, uint32_t height, RowOrder) override {
+    const DecodeStatus sized = CheckSize(width, height, limits_);
+    if (sized != DecodeStatus::Ok) return sized;
+    // Refused where a full decode refuses, so both give a picture or neither does.
+    if (uint64_t{width} * height > limits_.maxPixels) return DecodeStatus::TooLarge;
+    stride_ = size_t{width} * 4;
+    width_ = width;
+    height_ = height;
+    try {
+      rows_ = pick_(width, height);
+      for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i] >= height || (i > 0 && rows_[i] <= rows_[i - 1])) return DecodeStatus::Corrupt;
+      }
+      slotOf_.assign(height, kScratch);
+      for (size_t i = 0; i < rows_.size(); ++i) slotOf_[rows_[i]] = static_cast<uint32_t>(i);
+      kept_.assign(stride_ * rows_.size(), 0);
+      scratch_.assign(stride_ * kScratchRows, 0);
+    } catch (const std::exception&) {
+      return DecodeStatus::TooLarge;
+    }
+    return DecodeStatus::Ok;
+  }
+  uint8_t* Row(uint32_t y) override {
+    if (y >= height_) return nullptr;
+    const uint32_t slot = slotOf_[y];
+    if (slot == kScratch) return scratch_.data() + stride_ * (y % kScratchRows);
+    return kept_.data() + stride_ * slot;
+  }
+  const DecodeLimits& Limits() const override { return limits_; }
+  bool KeepsPixels() const override { return true; }
+
+  bool Started() const { return height_ != 0; }
+  void MoveInto(PickedRows& picked) {
+    picked.width = width_;
+    picked.height = height_;
+    picked.rows = std::move(rows_);
+    picked.bgra = std::move(kept_);
+  }
+
+ private:
+  static constexpr uint32_t kScratch = UINT32_MAX;
+  const DecodeLimits& limits_;
+  const RowPicker& pick_;
+  std::vector<uint32_t> rows_;
+  std::vector<uint32_t> slotOf_;
+  std::vector<uint8_t> kept_;
+  std::vector<uint8_t> scratch_;
+  size_t stride_ = 0;
+  uint32_t width_ = 0;
+  uint32_t height_ = 0;
+};
+
 DecodeStatus DecodeFormat(PictureFormat format, ByteView file, RowSink& sink) {
   switch (format) {
     case PictureFormat::Bmp: return detail::DecodeBmp(file, sink);
@@ -158,6 +217,16 @@ DecodedPicture DecodePicture(const uint8_t* data, size_t size, const DecodeLimit
   if (picture.status == DecodeStatus::Ok) picture.status = sink.Finish();
   if (picture.status == DecodeStatus::Ok) sink.MoveInto(picture);
   return picture;
+}
+
+PickedRows DecodePickedRows(const uint8_t* data, size_t size, const RowPicker& pick, const DecodeLimits& limits) {
+  PickedRows picked;
+  picked.format = DetectPictureFormat(data, size);
+  PickedSink sink(limits, pick);
+  picked.status = DecodeFormat(picked.format, ByteView{data, size}, sink);
+  if (picked.status == DecodeStatus::Ok && !sink.Started()) picked.status = DecodeStatus::Corrupt;
+  if (picked.status == DecodeStatus::Ok) sink.MoveInto(picked);
+  return picked;
 }
 
 DecodeStatus CheckPictureDecodes(const uint8_t* data, size_t size, const DecodeLimits& limits) {

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 namespace imaging {
@@ -60,6 +61,24 @@ PictureFormat DetectPictureFormat(const uint8_t* data, size_t size);
 // Memory for the picture is taken as its rows arrive and each row is cleared only when reached,
 // so a file whose data ends early costs what it decoded, not the size its header claims.
 DecodedPicture DecodePicture(const uint8_t* data, size_t size, const DecodeLimits& limits = {});
+
+// The rows of a picture that a caller picked, decoded exactly as DecodePicture decodes them.
+struct PickedRows {
+  DecodeStatus status = DecodeStatus::NotAPicture;
+  PictureFormat format = PictureFormat::Unknown;
+  uint32_t width = 0;   // the picture's
+  uint32_t height = 0;  // the picture's, not the count of rows kept
+  std::vector<uint32_t> rows;  // the rows kept, ascending
+  std::vector<uint8_t> bgra;   // those rows in that order, width * 4 bytes each, when Ok
+};
+// Given the picture's size, the rows to keep: ascending, each below the height, no repeats.
+using RowPicker = std::function<std::vector<uint32_t>(uint32_t width, uint32_t height)>;
+
+// Decodes every row exactly as DecodePicture does (same limits, same statuses) but keeps only the
+// rows `pick` chooses once the size is known; the others pass through a few scratch rows. For a
+// resample that needs some rows of a large picture: its memory is those rows, not the picture.
+PickedRows DecodePickedRows(const uint8_t* data, size_t size, const RowPicker& pick,
+                            const DecodeLimits& limits = {});
 
 // Decodes every row exactly as DecodePicture does but keeps only a few rows at a time, so its
 // memory does not grow with the picture (beyond what a format itself holds, such as a

@@ -1,9 +1,12 @@
 // One libFuzzer target per format (QUILLMERE_FUZZ_FORMAT names it). Besides the sanitisers'
-// findings, it aborts when the check and the full decode disagree or a result is malformed.
+// findings, it aborts when the check, the full decode and a decode of picked rows disagree or a
+// result is malformed.
 #include "imaging/decode/PictureDecoder.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
 
 namespace {
 
@@ -43,6 +46,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (picture.bgra.size() != size_t{picture.width} * picture.height * 4) Fail("wrong pixel count");
   } else if (!picture.bgra.empty()) {
     Fail("pixels kept after a failure");
+  }
+
+  // Every third row picked must be what the full decode holds in that row.
+  const imaging::PickedRows picked = imaging::DecodePickedRows(
+      data, size,
+      [](uint32_t, uint32_t height) {
+        std::vector<uint32_t> rows;
+        for (uint32_t y = 1; y < height; y += 3) rows.push_back(y);
+        return rows;
+      },
+      limits);
+  if (picture.status != imaging::DecodeStatus::TooLarge && picked.status != picture.status)
+    Fail("picked rows and the full decode disagree");
+  if (picture.status == imaging::DecodeStatus::Ok && picked.status == imaging::DecodeStatus::Ok) {
+    const size_t stride = size_t{picture.width} * 4;
+    if (picked.bgra.size() != stride * picked.rows.size()) Fail("wrong picked pixel count");
+    for (size_t i = 0; i < picked.rows.size(); ++i) {
+      if (std::memcmp(&picked.bgra[stride * i], &picture.bgra[stride * picked.rows[i]], stride) != 0)
+        Fail("a picked row differs from the full decode's");
+    }
   }
   return 0;
 }
