@@ -1,5 +1,6 @@
 #include "crop/CropPage.h"
 
+#include "crop/BatchResize.h"
 #include "crop/CropSave.h"
 #include "crop/CropViewPage.h"
 #include "crop/SourceList.h"
@@ -25,4 +26,5 @@ void WireCropPage(PageHost& host) {
     host.SetCommandHandler(超级按钮_旋转, [h] { RotateQuarterTurn(*h); });
     host.SetNotifyHandler(动画框1, [h](const NMHDR& header) { return OnCropViewNotice(*h, header); });
     WireCropSave(host);
+    WireBatchResize(host);
 }
