@@ -9,6 +9,7 @@ wine_display_start
 wine_prefix_start
 for exe in "$root"/build/bench/*/bench_*.exe; do
   [ "$(basename "$exe")" = bench_cropview.exe ] && continue
+  [ "$(basename "$exe")" = bench_resize.exe ] && continue
   [ "$(basename "$exe")" = bench_verify.exe ] && continue
   echo "== $(basename "$exe")"
   wine "$exe"
@@ -73,6 +74,49 @@ if [ -n "$(ls -A "$vwork/photos")" ]; then
 else
   wine "$root/build/bench/verify/bench_verify.exe"  # no backgrounds to be had: generated photos
 fi
+
+# The batch resize through the window on 100 photos of 8 to 12 megapixels, made once from the MATE
+# backgrounds (fractal landscapes stand in when those cannot be had), against ImageMagick's
+# -sample of the same photos file by file in the same run; then one photo on the resample chain
+# the run replaced against the run's direct road.
+echo "== bench_resize.exe"
+rwork="$root/build/bench-resize"
+mkdir -p "$rwork/photos" "$rwork/out" "$rwork/magick"
+rbackgrounds=/usr/share/backgrounds/mate
+[ -d "$rbackgrounds" ] || rbackgrounds="$root/build/bench-cropview/mate/usr/share/backgrounds/mate"
+if [ ! -d "$rbackgrounds" ]; then
+  (cd "$rwork" && apt-get download mate-backgrounds >/dev/null 2>&1 && dpkg -x mate-backgrounds_*.deb mate) || true
+  rbackgrounds="$rwork/mate/usr/share/backgrounds/mate"
+fi
+rbases=()
+for f in abstract/Elephants_5640x3172.jpg abstract/Elephants_3840x2160.jpg nature/TwoWings.jpg nature/Wood.jpg \
+  nature/LadyBird.jpg nature/Storm.jpg nature/RainDrops.jpg nature/Blinds.jpg; do
+  if [ -f "$rbackgrounds/$f" ]; then rbases+=("$rbackgrounds/$f"); fi
+done
+rsizes=(4000x3000 3840x2160 3648x2736 3264x2448 4032x2268)
+for i in $(seq 0 99); do
+  photo="$rwork/photos/photo-$(printf %03d "$i").jpg"
+  if [ -f "$photo" ]; then continue; fi
+  size=${rsizes[$((i % 5))]}
+  if [ ${#rbases[@]} -gt 0 ]; then
+    convert "${rbases[$((i % ${#rbases[@]}))]}" -resize "$size^" -gravity center -extent "$size" \
+      -roll "+$((i * 37))+$((i * 23))" -quality $((88 + i % 8)) "$photo"
+  else
+    convert -size "$size" -seed "$i" plasma:green-blue -quality $((88 + i % 8)) "$photo"
+  fi
+done
+rm -f "$rwork/out/"* "$rwork/magick/"*
+rstart=$(date +%s.%N)
+for photo in "$rwork/photos/"*.jpg; do
+  convert "$photo" -sample '304x365!' "BMP3:$rwork/magick/$(basename "$photo").bmp"
+done
+rend=$(date +%s.%N)
+rwin="Z:${rwork//\//\\}"
+rprogram=$(wine "$root/build/bench/resize/bench_resize.exe" run "$rwin\\photos" "$rwin\\out" | tr -d '\r')
+echo "$rprogram" | grep -av '^rate='
+awk -v a="$rstart" -v b="$rend" -v n="$(ls "$rwork/photos" | wc -l)" -v r="$(echo "$rprogram" | sed -n 's/^rate=//p')" \
+  'BEGIN { s = b - a; m = n / s; printf "ImageMagick -sample 304x365! to BMP3, file by file: %d photos in %.2f s: %.2f pictures/s; the program: %.2f pictures/s, %.2f x ImageMagick'"'"'s rate (goal: 1.5 x)\n", n, s, m, r, r / m }'
+wine "$root/build/bench/resize/bench_resize.exe" chain "$rwin\\photos\\photo-000.jpg" "$rwin\\chain.bmp" | tr -d '\r' | grep -av '^chain='
 
 # The decoders' benchmark runs natively, against libjpeg-turbo's own djpeg.
 echo "== decode_bench (native)"
