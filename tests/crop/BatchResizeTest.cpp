@@ -779,7 +779,7 @@ namespace {
 constexpr const char kCloseDuringRunFlag[] = "--close-during-resize";
 constexpr const char kPhotoFolderVariable[] = "QUILLMERE_TEST_RESIZE_PHOTOS";
 constexpr DWORD kAccessViolation = 0xC0000005;
-constexpr int kPhotos = 48;
+constexpr int kPhotos = 32;
 int g_busyAtClose = 0;
 HWND g_list = nullptr;
 
@@ -792,7 +792,7 @@ int RunCloseDuringResizeChild() {
     window->SelectPage(TabPage::Crop);
     for (int i = 0; i < kPhotos; ++i) {
         const std::string name = "p" + std::to_string(i) + ".jpg";
-        AppendSourceRow(*window, std::string(folder) + "\\" + name, name, "3000*2000");
+        AppendSourceRow(*window, std::string(folder) + "\\" + name, name, "2400*1600");
     }
     SetWindowTextA(window->Control(编辑框_修改存储路径), (std::string(folder) + "\\out").c_str());
     // The close comes once the first picture is done, while the others are being decoded.
@@ -814,7 +814,7 @@ int RunCloseDuringResizeChild() {
 TEST(BatchResizeShutdown, ClosingTheWindowDuringARunOverPhotosEndsTheProgramAtOnceWithoutAFault) {
     TempFolder photos("resize-closing");
     CreateDirectoryA((photos.Path() + "\\out").c_str(), nullptr);
-    const std::string photo = resizetest::PhotoJpeg(3000, 2000, 5);
+    const std::string photo = resizetest::PhotoJpeg(2400, 1600, 5);
     for (int i = 0; i < kPhotos; ++i) photos.File("p" + std::to_string(i) + ".jpg", photo);
     SetEnvironmentVariableA(kPhotoFolderVariable, photos.Path().c_str());
     const testsupport::ChildResult child = testsupport::RunSelfWithFlag(kCloseDuringRunFlag, 30000);
