@@ -56,15 +56,13 @@ ResizeOutcome ResizeDirect(const std::string& fileBytes, int32_t width, int32_t 
     }
     // Only the rows the mapping samples are kept: for a camera picture shrunk to 365 rows, some
     // 6 MB instead of the whole 48 MB.
-    std::vector<size_t> slotOfRow;  // target row y - 1 -> position of its source row among those kept
-    const imaging::RowPicker pick = [height, &slotOfRow](uint32_t, uint32_t sourceHeight) {
-        const int64_t ry = static_cast<int64_t>(sourceHeight) * 1000 / height;
+    int64_t ry = 0;
+    const imaging::RowPicker pick = [height, &ry](uint32_t, uint32_t sourceHeight) {
+        ry = static_cast<int64_t>(sourceHeight) * 1000 / height;
         std::vector<uint32_t> rows;
-        slotOfRow.resize(static_cast<size_t>(height));
         for (int64_t y = 1; y <= height; ++y) {
             const uint32_t row = static_cast<uint32_t>(NearestSource(y, ry) - 1);
             if (rows.empty() || rows.back() != row) rows.push_back(row);
-            slotOfRow[static_cast<size_t>(y - 1)] = rows.size() - 1;
         }
         return rows;
     };
@@ -94,8 +92,11 @@ ResizeOutcome ResizeDirect(const std::string& fileBytes, int32_t width, int32_t 
     uint8_t* image = outcome.bmp.data();
     WriteHeaders(image, static_cast<uint32_t>(imageSize), width, height);
     const size_t sourceStride = static_cast<size_t>(picture.width) * 4;
+    size_t kept = 0;  // the source rows come in the order the target rows need them
     for (int64_t y = 1; y <= height; ++y) {
-        const uint8_t* sourceRow = picture.bgra.data() + slotOfRow[static_cast<size_t>(y - 1)] * sourceStride;
+        const uint32_t sourceRowIndex = static_cast<uint32_t>(NearestSource(y, ry) - 1);
+        while (picture.rows[kept] != sourceRowIndex) ++kept;
+        const uint8_t* sourceRow = picture.bgra.data() + kept * sourceStride;
         // Row y of the picture, counted from the top, is stored height - y rows from the start.
         uint8_t* out = image + kFileHeaderSize + kInfoHeaderSize + stride * static_cast<size_t>(height - y);
         for (size_t offset : columnOffsets) {
