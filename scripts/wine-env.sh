@@ -31,7 +31,8 @@ wine_prefix_start() {
     local fresh=0
     if [ ! -f "$WINEPREFIX/system.reg" ]; then
       fresh=1
-      if ! wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 || [ ! -f "$WINEPREFIX/system.reg" ]; then
+      # The registry files are written by the wineserver as it ends, not by wineboot itself.
+      if ! wineboot -i >"$WINEPREFIX/wineboot.log" 2>&1 || ! wineserver -w || [ ! -f "$WINEPREFIX/system.reg" ]; then
         echo "wine-env: wineboot could not set up the prefix $WINEPREFIX; its log is $WINEPREFIX/wineboot.log" >&2
         return 1
       fi
