@@ -63,6 +63,7 @@ void GridModel::SetColumnCount(int columns) {
         aligns_.swap(aligns);
         columns_ = columns;
         RecountEmpty();
+        MarkAll();
     }
     Changed();
 }
@@ -83,6 +84,7 @@ void GridModel::SetRowCount(int rows) {
             aligns_.shrink_to_fit();
         }
         if (rows_ != oldRows) RecountEmpty();
+        MarkAll();
     }
     Changed();
 }
@@ -97,6 +99,7 @@ int GridModel::AppendRow() {
         colors_.resize(cells, defaultColor_);
         aligns_.resize(cells, CellAlign::Left);
         if (row >= 1 && countedColumn_ >= 0 && countedColumn_ < columns_) ++emptyCount_;
+        MarkRows(row, row);
     }
     Changed();
     return row;
@@ -109,6 +112,7 @@ bool GridModel::SetCellText(int row, int column, const std::string& text) {
         std::string& cell = texts_[static_cast<size_t>(row) * columns_ + column];
         if (column == countedColumn_ && row >= 1) emptyCount_ += static_cast<int>(text.empty()) - static_cast<int>(cell.empty());
         cell = text;
+        MarkRows(row, row);
     }
     Changed();
     return true;
@@ -136,6 +140,7 @@ void GridModel::SetTextColor(int row1, int column1, int row2, int column2, COLOR
         if (!Clip(row1, column1, row2, column2)) return;
         for (int r = row1; r <= row2; ++r)
             for (int c = column1; c <= column2; ++c) colors_[static_cast<size_t>(r) * columns_ + c] = color;
+        MarkRows(row1, row2);
     }
     Changed();
 }
@@ -152,6 +157,7 @@ void GridModel::SetAlignment(int row1, int column1, int row2, int column2, CellA
         if (!Clip(row1, column1, row2, column2)) return;
         for (int r = row1; r <= row2; ++r)
             for (int c = column1; c <= column2; ++c) aligns_[static_cast<size_t>(r) * columns_ + c] = align;
+        MarkRows(row1, row2);
     }
     Changed();
 }
@@ -205,15 +211,24 @@ void GridModel::RecountEmpty() {
     for (int r = 1; r < rows_; ++r) emptyCount_ += texts_[static_cast<size_t>(r) * columns_ + countedColumn_].empty();
 }
 
+void GridModel::MarkRows(int first, int last) {
+    markedFirst_ = std::min(markedFirst_, first);
+    markedLast_ = std::max(markedLast_, last);
+}
+
+void GridModel::TakeMarkedRows(int& first, int& last) {
+    ExclusiveHold hold(lock_);
+    first = markedFirst_;
+    last = markedLast_;
+    markedFirst_ = INT_MAX;
+    markedLast_ = -1;
+}
+
 void GridModel::Changed() {
     HWND window = notify_;
     if (window == nullptr) return;
     if (GetCurrentThreadId() == ownerThread_) {
-        // One invalidation per paint: a scan writes thousands of cells between two paints.
-        if (!invalidated_) {
-            invalidated_ = true;
-            InvalidateRect(window, nullptr, FALSE);
-        }
+        if (view_ != nullptr) view_->InvalidateMarkedRows();
     } else if (InterlockedExchange(&repaintPosted_, 1) == 0) {
         // One posted message covers every write until the window has repainted.
         if (!PostMessageA(window, RecordGrid::kRepaintMessage, 0, 0)) repaintPosted_ = 0;
@@ -224,7 +239,37 @@ void GridModel::Changed() {
 
 RecordGrid::RecordGrid(HWND hwnd) : hwnd_(hwnd) {
     model_->SetNotifyWindow(hwnd);
+    model_->view_ = this;
     model_->ownerThread_ = GetCurrentThreadId();
+}
+
+void RecordGrid::InvalidateMarkedRows() {
+    int first, last;
+    model_->TakeMarkedRows(first, last);
+    // One invalidation per paint: a scan writes thousands of cells between two paints.
+    if (first > last || model_->invalidated_) return;
+    if (first == 0 && last == INT_MAX) {
+        model_->invalidated_ = true;
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        return;
+    }
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    const int headerHeight = fixedRows_ * rowHeight_;
+    const int visible = (client.bottom - headerHeight) / rowHeight_ + 1;  // as painted
+    int top = INT_MAX, bottom = INT_MIN;
+    if (first < fixedRows_) {
+        top = first * rowHeight_;
+        bottom = (std::min(last, fixedRows_ - 1) + 1) * rowHeight_;
+    }
+    const int shownFirst = std::max(first, topRow_), shownLast = std::min(last, topRow_ + visible - 1);
+    if (shownFirst <= shownLast) {
+        top = std::min(top, headerHeight + (shownFirst - topRow_) * rowHeight_);
+        bottom = std::max(bottom, headerHeight + (shownLast - topRow_ + 1) * rowHeight_);
+    }
+    if (top >= bottom) return;  // nothing of it in view
+    const RECT rows = {0, top, client.right, bottom};
+    InvalidateRect(hwnd_, &rows, FALSE);
 }
 
 RecordGrid* RecordGrid::FromWindow(HWND hwnd) {
@@ -319,6 +364,10 @@ int RecordGrid::TotalWidth() const { return ColumnLeft(static_cast<int>(widths_.
 
 void RecordGrid::ScrollBarsChanged() {
     scrollBarsStale_ = true;
+    {
+        ExclusiveHold hold(model_->lock_);
+        model_->MarkAll();
+    }
     model_->Changed();
 }
 
@@ -518,10 +567,14 @@ void RecordGrid::OnPaint() {
         }
     };
 
-    for (int r = 0; r < fixedRows_ && r < rows; ++r) paintRow(r, r * rowHeight_);
+    // Rows outside the update rectangle are not drawn: the copy below is clipped to it anyway.
+    auto needed = [&](int y) { return y < paint.rcPaint.bottom && y + rowHeight_ > paint.rcPaint.top; };
+    for (int r = 0; r < fixedRows_ && r < rows; ++r)
+        if (needed(r * rowHeight_)) paintRow(r, r * rowHeight_);
     const int headerHeight = fixedRows_ * rowHeight_;
     const int visible = (client.bottom - headerHeight) / rowHeight_ + 1;
-    for (int i = 0; i < visible && topRow_ + i < rows; ++i) paintRow(topRow_ + i, headerHeight + i * rowHeight_);
+    for (int i = 0; i < visible && topRow_ + i < rows; ++i)
+        if (needed(headerHeight + i * rowHeight_)) paintRow(topRow_ + i, headerHeight + i * rowHeight_);
 
     BitBlt(windowDc, 0, 0, client.right, client.bottom, dc, 0, 0, SRCCOPY);
     SelectObject(dc, oldPen);
@@ -581,7 +634,7 @@ LRESULT RecordGrid::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return reinterpret_cast<LRESULT>(font_);
     case kRepaintMessage:
         InterlockedExchange(&model_->repaintPosted_, 0);
-        InvalidateRect(hwnd_, nullptr, FALSE);
+        InvalidateMarkedRows();
         return 0;
     }
     return DefWindowProcA(hwnd_, message, wParam, lParam);
@@ -596,6 +649,7 @@ LRESULT CALLBACK RecordGrid::WindowProc(HWND hwnd, UINT message, WPARAM wParam, 
     if (grid == nullptr) return DefWindowProcA(hwnd, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
         grid->model_->SetNotifyWindow(nullptr);
+        grid->model_->view_ = nullptr;
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         delete grid;
         return DefWindowProcA(hwnd, message, wParam, lParam);

@@ -1,6 +1,7 @@
 #pragma once
 #include <windows.h>
 
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,7 +63,13 @@ public:
 
 private:
     bool Clip(int& row1, int& column1, int& row2, int& column2) const;
+    // Rows first to last need repainting; the lock must be held. Everything, for a change of shape.
+    void MarkRows(int first, int last);
+    void MarkAll() { MarkRows(0, INT_MAX); }
+    // Tells the window of the rows marked since it last repainted them.
     void Changed();
+    // The rows marked since the last call (first > last for none), unmarked.
+    void TakeMarkedRows(int& first, int& last);
 
     mutable SRWLOCK lock_ = SRWLOCK_INIT;
     int rows_ = 0;
@@ -74,9 +81,12 @@ private:
     int countedColumn_ = -1;
     int emptyCount_ = 0;
     void RecountEmpty();
+    int markedFirst_ = INT_MAX;  // rows changed since the window last looked, guarded by lock_
+    int markedLast_ = -1;
     volatile HWND notify_ = nullptr;
     volatile LONG repaintPosted_ = 0;
-    bool invalidated_ = false;  // window thread: a repaint is already due
+    class RecordGrid* view_ = nullptr;  // window thread
+    bool invalidated_ = false;  // window thread: a repaint of the whole grid is already due
     DWORD ownerThread_ = GetCurrentThreadId();
     friend class RecordGrid;
 };
@@ -128,6 +138,10 @@ public:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
+    friend class GridModel;
+    // Invalidates what of the model's marked rows is in view: a run writing rows out of sight
+    // costs no repaint.
+    void InvalidateMarkedRows();
     explicit RecordGrid(HWND hwnd);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnPaint();

@@ -178,6 +178,60 @@ TEST_F(RecordGridTest, AHundredThousandRowsFillLinearlyAndStayQuick) {
     EXPECT_EQ(Grid().CellText(54321, 0), "54321");
 }
 
+// A run writes thousands of rows out of sight: each write must cost a repaint only of its own row,
+// and only while that row is in view.
+TEST_F(RecordGridTest, AWriteInvalidatesOnlyItsRowAndNothingOutOfView) {
+    const HWND grid = C(高级表格1);
+    AddRows(300);
+    for (int i = 0; i < 2; ++i) {
+        UpdateWindow(grid);
+        testsupport::Pump();
+    }
+    RECT update;
+    ASSERT_FALSE(GetUpdateRect(grid, &update, FALSE));
+    const int height = Grid().RowHeight();
+    // Delivers the posted repaint request without letting WM_PAINT take the update region.
+    auto deliverRequest = [grid] {
+        MSG message;
+        while (PeekMessageA(&message, grid, RecordGrid::kRepaintMessage, RecordGrid::kRepaintMessage, PM_REMOVE))
+            DispatchMessageA(&message);
+    };
+    struct Case {
+        const char* what;
+        bool fromWorker;
+        int row;
+    } cases[] = {{"window thread, row in view", false, 3}, {"window thread, row out of view", false, 250},
+                 {"worker, row in view", true, 2},         {"worker, row out of view", true, 260}};
+    for (const Case& c : cases) {
+        if (c.fromWorker) {
+            std::thread([&] { Grid().Model()->SetCellText(c.row, 3, "已完成"); }).join();
+            deliverRequest();
+        } else {
+            Grid().SetCellText(c.row, 3, "已完成");
+        }
+        const bool invalid = GetUpdateRect(grid, &update, FALSE);
+        if (c.row < 100) {
+            ASSERT_TRUE(invalid) << c.what;
+            const int top = (1 + c.row - Grid().FirstVisibleRow()) * height;
+            EXPECT_EQ(update.top, top) << c.what;
+            EXPECT_EQ(update.bottom, top + height) << c.what;
+            UpdateWindow(grid);
+            HDC dc = GetDC(grid);
+            const POINT centre = CellCentre(c.row, 3);
+            int dark = 0;
+            for (int y = centre.y - 8; y <= centre.y + 8; ++y)
+                for (int x = centre.x - 25; x <= centre.x + 25; ++x) dark += GetRValue(GetPixel(dc, x, y)) < 128;
+            ReleaseDC(grid, dc);
+            EXPECT_GT(dark, 10) << c.what << ": the row's new text is painted";
+        } else {
+            EXPECT_FALSE(invalid) << c.what << ": nothing in view changed";
+        }
+    }
+    EXPECT_EQ(Grid().CellText(250, 3), "已完成");
+    Grid().EnsureVisible(250);
+    EXPECT_TRUE(GetUpdateRect(grid, &update, FALSE)) << "scrolling to the row repaints it";
+}
+
 TEST_F(RecordGridTest, WorkersWriteOtherRowsWhileTheWindowPaints) {
     constexpr int kThreads = 4, kRowsEach = 50, kPasses = 60;
     AddRows(kThreads * kRowsEach);
