@@ -61,6 +61,23 @@ std::string Cell(HWND list, int row, int column) {
     }
 }
 
+// The folder scan dispatches nothing, so the list could not show a row before the scan's end
+// anyway; with redrawing off, each insertion is spared its invalidation and scroll-bar update
+// (under Wine, half of a small file's cost).
+class RedrawPause {
+public:
+    explicit RedrawPause(HWND list) : list_(list) { SendMessageA(list_, WM_SETREDRAW, FALSE, 0); }
+    ~RedrawPause() {
+        SendMessageA(list_, WM_SETREDRAW, TRUE, 0);
+        InvalidateRect(list_, nullptr, TRUE);
+    }
+    RedrawPause(const RedrawPause&) = delete;
+    RedrawPause& operator=(const RedrawPause&) = delete;
+
+private:
+    const HWND list_;
+};
+
 }  // namespace
 
 int AppendSourceRow(PageHost& host, const std::string& path, const std::string& name,
@@ -108,6 +125,7 @@ void ChooseSourceFolder(PageHost& host) {
     DeleteAllRows(host);
     if (folder.empty()) return;
     SetWindowTextA(host.Control(编辑框_裁剪文件路径), folder.c_str());
+    const RedrawPause pause(List(host));
     ForEachFileInFolder(folder, [&host](const std::string& in, const std::string& name) {
         AddScannedFile(host, in, name);
     });

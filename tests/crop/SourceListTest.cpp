@@ -57,6 +57,32 @@ TEST_F(SourceListTest, ScanListsEveryFileOfTheFolderInEnumerationOrderButNoFolde
     EXPECT_EQ(FindRowByCell(List(), "notes.txt", SourceImageRow::名称), FindRowByCell(List(), "0*0", 3));
 }
 
+TEST_F(SourceListTest, TheScannedRowsArePaintedAndLaterRowsToo) {
+    TempFolder folder("painted");
+    for (int i = 0; i < 30; ++i) folder.File("picture" + std::to_string(i) + ".bmp", BmpBytes(3, 2));
+    folderAnswer = folder.Path();
+    Click(按钮_选择图片路径);
+    ASSERT_EQ(Rows(), 30);
+    // Dark text pixels in a row's 名称 cell, as painted on the screen.
+    auto darkPixelsOfRow = [&](int row) {
+        UpdateWindow(List());
+        RECT cell = {};
+        cell.top = SourceImageRow::名称;
+        cell.left = LVIR_LABEL;
+        SendMessageA(List(), LVM_GETSUBITEMRECT, row, reinterpret_cast<LPARAM>(&cell));
+        HDC dc = GetDC(List());
+        int dark = 0;
+        for (int y = cell.top; y < cell.bottom; ++y)
+            for (int x = cell.left; x < cell.right; ++x) dark += GetRValue(GetPixel(dc, x, y)) < 100;
+        ReleaseDC(List(), dc);
+        return dark;
+    };
+    EXPECT_GT(darkPixelsOfRow(0), 10) << "the first scanned row";
+    EXPECT_GT(darkPixelsOfRow(2), 10) << "the third scanned row";
+    SetSourceCell(List(), 1, SourceImageRow::名称, "新名称");
+    EXPECT_GT(darkPixelsOfRow(1), 10) << "the list redraws after the scan";
+}
+
 TEST_F(SourceListTest, ScanAddsTheBackslashOnlyWhenTheFolderLacksOne) {
     // "淺" ends in the byte 0x5C in GBK: a folder so named still lacks its backslash.
     TempFolder root("slash");
