@@ -26,17 +26,17 @@ std::string FixtureFile(const std::string& name) {
 }
 
 std::string TopDownBmp(int32_t width, int32_t height) {
-    fixtures::BmpSpec spec;
-    spec.width = width;
-    spec.height = -height;
+    fixtures::BmpLayout layout;
+    layout.width = width;
+    layout.height = -height;
     std::vector<fixtures::Bytes> rows;
     for (int32_t y = 0; y < height; ++y) {
         fixtures::Bytes row;
         for (int32_t x = 0; x < width; ++x) row.insert(row.end(), {uint8_t(x * 9), uint8_t(y * 13), uint8_t(x ^ y)});
         rows.push_back(row);
     }
-    spec.pixels = fixtures::PadRows(rows);
-    return AsText(fixtures::MakeBmp(spec));
+    layout.pixels = fixtures::PadRows(rows);
+    return AsText(fixtures::MakeBmp(layout));
 }
 
 struct Picture {
@@ -116,15 +116,15 @@ TEST(ResizePaths, WhatTheChainGivesForWhatDoesNotDecodeTheDirectRoadRefuses) {
 
 TEST(ResizePaths, ModeOneAveragesBlocks) {
     // A 4 x 4 grey BMP of values 0..15 shrunk to 2 x 2: averaging takes nine samples per block.
-    fixtures::BmpSpec spec;
-    spec.width = 4;
-    spec.height = 4;
-    spec.bpp = 8;
-    for (int i = 0; i < 256; ++i) spec.palette.push_back({uint8_t(i), uint8_t(i), uint8_t(i), 255});
+    fixtures::BmpLayout layout;
+    layout.width = 4;
+    layout.height = 4;
+    layout.bpp = 8;
+    for (int i = 0; i < 256; ++i) layout.palette.push_back({uint8_t(i), uint8_t(i), uint8_t(i), 255});
     std::vector<fixtures::Bytes> rows;
     for (int y = 3; y >= 0; --y) rows.push_back({uint8_t(y * 64), uint8_t(y * 64 + 16), uint8_t(y * 64 + 32), uint8_t(y * 64 + 48)});
-    spec.pixels = fixtures::PadRows(rows);
-    const std::string bytes = AsText(fixtures::MakeBmp(spec));
+    layout.pixels = fixtures::PadRows(rows);
+    const std::string bytes = AsText(fixtures::MakeBmp(layout));
     const ByteString nearest = ResamplePicture(bytes, 2, 2, 0);
     const ByteString average = ResamplePicture(bytes, 2, 2, 1);
     ASSERT_EQ(nearest.size(), 54u + 2 * 8);

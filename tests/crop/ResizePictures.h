@@ -41,33 +41,33 @@ inline std::string CmykJpeg(uint32_t width, uint32_t height) {
 // RGBA whose alpha runs from 0 at the left to 255 at the right; the colour kept under it is a
 // full red, whatever the alpha, so a resize that drops alpha shows red where white belongs.
 inline std::string AlphaPng(uint32_t width, uint32_t height, bool interlaced = false) {
-    fixtures::PngSpec spec;
-    spec.interlaced = interlaced;
-    spec.width = width;
-    spec.height = height;
-    spec.colourType = 6;
+    fixtures::PngLayout layout;
+    layout.interlaced = interlaced;
+    layout.width = width;
+    layout.height = height;
+    layout.colourType = 6;
     for (uint32_t y = 0; y < height; ++y) {
         for (uint32_t x = 0; x < width; ++x) {
             const uint16_t alpha = static_cast<uint16_t>(width > 1 ? x * 255 / (width - 1) : 255);
-            spec.samples.insert(spec.samples.end(), {255, static_cast<uint16_t>(y * 7 % 256), 0, alpha});
+            layout.samples.insert(layout.samples.end(), {255, static_cast<uint16_t>(y * 7 % 256), 0, alpha});
         }
     }
-    return AsText(fixtures::MakePng(spec));
+    return AsText(fixtures::MakePng(layout));
 }
 
 // An interlaced GIF of three stripes of colours with index 1 transparent.
 inline std::string TransparentGif(uint16_t width, uint16_t height) {
-    fixtures::GifSpec spec;
-    spec.screenWidth = spec.width = width;
-    spec.screenHeight = spec.height = height;
-    spec.globalColours = {{0, 0, 255, 255}, {200, 30, 30, 255}, {0, 160, 0, 255}, {250, 250, 0, 255}};
-    spec.transparentIndex = 1;
-    spec.interlaced = true;
+    fixtures::GifLayout layout;
+    layout.screenWidth = layout.width = width;
+    layout.screenHeight = layout.height = height;
+    layout.globalColours = {{0, 0, 255, 255}, {200, 30, 30, 255}, {0, 160, 0, 255}, {250, 250, 0, 255}};
+    layout.transparentIndex = 1;
+    layout.interlaced = true;
     std::vector<uint8_t> indices;
     for (uint16_t y = 0; y < height; ++y)
         for (uint16_t x = 0; x < width; ++x) indices.push_back(static_cast<uint8_t>((x / 3 + y) % 4));
-    spec.lzw = fixtures::LiteralLzw(indices, 2, 100);
-    return AsText(fixtures::MakeGif(spec));
+    layout.lzw = fixtures::LiteralLzw(indices, 2, 100);
+    return AsText(fixtures::MakeGif(layout));
 }
 
 // An icon holding one 32-bit picture with its own alpha: opaque blue at the top, half-transparent
@@ -90,20 +90,20 @@ inline std::string AlphaIcon(int32_t side) {
 
 // An 8-bit BMP with a palette of 256 colours and a row width that needs padding.
 inline std::string Palette8Bmp(int32_t width, int32_t height) {
-    fixtures::BmpSpec spec;
-    spec.width = width;
-    spec.height = height;
-    spec.bpp = 8;
+    fixtures::BmpLayout layout;
+    layout.width = width;
+    layout.height = height;
+    layout.bpp = 8;
     for (int i = 0; i < 256; ++i)
-        spec.palette.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 3), 255});
+        layout.palette.push_back({static_cast<uint8_t>(i), static_cast<uint8_t>(255 - i), static_cast<uint8_t>(i * 3), 255});
     std::vector<fixtures::Bytes> rows;
     for (int32_t y = 0; y < height; ++y) {  // stored bottom row first
         fixtures::Bytes row;
         for (int32_t x = 0; x < width; ++x) row.push_back(static_cast<uint8_t>((x * 5 + y * 11) % 256));
         rows.push_back(row);
     }
-    spec.pixels = fixtures::PadRows(rows);
-    return AsText(fixtures::MakeBmp(spec));
+    layout.pixels = fixtures::PadRows(rows);
+    return AsText(fixtures::MakeBmp(layout));
 }
 
 }  // namespace resizetest

@@ -31,7 +31,7 @@ void Set32(Bytes& out, size_t at, uint32_t v) {
   Set16(out, at + 2, v >> 16);
 }
 
-Bytes MakeBmp(const BmpSpec& s) {
+Bytes MakeBmp(const BmpLayout& s) {
   Bytes dib;
   Put32(dib, s.headerSize);
   if (s.headerSize == 12) {
@@ -142,7 +142,7 @@ unsigned SizeField(size_t count) {
 }
 }  // namespace
 
-Bytes MakeGif(const GifSpec& s) {
+Bytes MakeGif(const GifLayout& s) {
   Bytes out{'G', 'I', 'F', '8', '9', 'a'};
   Put16(out, s.screenWidth);
   Put16(out, s.screenHeight);
@@ -195,7 +195,7 @@ Bytes RunLengthPcx(const std::vector<Bytes>& lines) {
   return out;
 }
 
-Bytes MakePcx(const PcxSpec& s) {
+Bytes MakePcx(const PcxLayout& s) {
   Bytes out(128, 0);
   out[0] = 0x0A;
   out[1] = s.version;
@@ -281,7 +281,7 @@ void PngFail(png_structp, png_const_charp message) {
 void PngIgnore(png_structp, png_const_charp) {}
 }  // namespace
 
-Bytes MakePng(const PngSpec& s) {
+Bytes MakePng(const PngLayout& s) {
   Bytes out;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, PngFail, PngIgnore);
   png_infop info = png_create_info_struct(png);

@@ -23,7 +23,7 @@ void Set32(Bytes& out, size_t at, uint32_t v);
 void Set16(Bytes& out, size_t at, uint32_t v);
 
 // BMP ------------------------------------------------------------------------------------------
-struct BmpSpec {
+struct BmpLayout {
   uint32_t headerSize = 40;  // 12 writes the OS/2 core header
   int32_t width = 0;
   int32_t height = 0;  // negative: top-down
@@ -34,7 +34,7 @@ struct BmpSpec {
   std::vector<uint32_t> masks;  // written after a 40-byte header, or inside larger headers
   Bytes pixels;                 // the stored pixel data, already padded or encoded
 };
-Bytes MakeBmp(const BmpSpec& layout);
+Bytes MakeBmp(const BmpLayout& layout);
 // Pads rows given as packed bytes to 4-byte strides, in the order given.
 Bytes PadRows(const std::vector<Bytes>& rows);
 
@@ -55,7 +55,7 @@ class CodeWriter {
 Bytes LiteralLzw(const std::vector<uint8_t>& indices, unsigned minCodeSize,
                  unsigned clearCodeEvery = 0);
 
-struct GifSpec {
+struct GifLayout {
   uint16_t screenWidth = 0, screenHeight = 0;
   std::vector<Rgba> globalColours;  // empty: no global table; size rounded up to a power of 2
   std::vector<Rgba> localColours;
@@ -66,10 +66,10 @@ struct GifSpec {
   Bytes lzw;  // the code bytes, split into sub-blocks by the writer
   bool trailer = true;
 };
-Bytes MakeGif(const GifSpec& layout);
+Bytes MakeGif(const GifLayout& layout);
 
 // PCX ------------------------------------------------------------------------------------------
-struct PcxSpec {
+struct PcxLayout {
   uint8_t version = 5;
   uint8_t bpp = 8;
   uint8_t planes = 1;
@@ -80,7 +80,7 @@ struct PcxSpec {
   std::vector<Rgba> palette;  // written at the end with 0x0C when not empty
 };
 Bytes RunLengthPcx(const std::vector<Bytes>& lines);
-Bytes MakePcx(const PcxSpec& layout);
+Bytes MakePcx(const PcxLayout& layout);
 
 // ICO / CUR ------------------------------------------------------------------------------------
 struct IconEntry {
@@ -97,7 +97,7 @@ Bytes MakeIconDib(int32_t width, int32_t height, uint16_t bpp, const std::vector
                   uint32_t colorsUsed = 0);
 
 // PNG and JPEG through the libraries ------------------------------------------------------------
-struct PngSpec {
+struct PngLayout {
   uint32_t width = 0, height = 0;
   int colourType = 2;
   int bitDepth = 8;
@@ -107,7 +107,7 @@ struct PngSpec {
   int transparentGrey = -1;     // tRNS for grey
   std::vector<uint16_t> samples;  // width * height * channels samples, row-major
 };
-Bytes MakePng(const PngSpec& layout);
+Bytes MakePng(const PngLayout& layout);
 // A 1-bit grey picture of zeros, written row by row so its size costs no memory here.
 Bytes MakeBlankPng(uint32_t width, uint32_t height, bool interlaced);
 

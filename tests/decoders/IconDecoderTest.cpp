@@ -21,7 +21,7 @@ Bytes AlphaDib() {
 }
 
 Bytes SmallPng(uint32_t w, uint32_t h) {
-  PngSpec s;
+  PngLayout s;
   s.width = w;
   s.height = h;
   s.colourType = PNG_COLOR_TYPE_RGB_ALPHA;

@@ -147,7 +147,7 @@ uint8_t To8(uint16_t v, int depth) {
 }
 
 // Expected colour of a sample set, worked out here rather than by libpng.
-Rgba Expected(const PngSpec& s, size_t pixel) {
+Rgba Expected(const PngLayout& s, size_t pixel) {
   const int n = Channels(s.colourType);
   const uint16_t* v = &s.samples[pixel * n];
   const int d = s.bitDepth;
@@ -176,7 +176,7 @@ TEST(PngDecoder, EveryColourTypeDepthAndInterlaceDecodesExactly) {
     for (int depth : t.depths) {
       for (bool interlaced : {false, true}) {
         for (bool transparency : {false, true}) {
-          PngSpec s;
+          PngLayout s;
           s.width = 13;  // odd sizes leave some Adam7 passes short
           s.height = 11;
           s.colourType = t.type;
@@ -214,7 +214,7 @@ TEST(PngDecoder, EveryColourTypeDepthAndInterlaceDecodesExactly) {
 }
 
 Bytes PalettePng(bool interlaced) {
-  PngSpec s;
+  PngLayout s;
   s.width = 9;
   s.height = 9;
   s.colourType = PNG_COLOR_TYPE_PALETTE;
@@ -243,7 +243,7 @@ size_t FindChunk(const Bytes& png, const char* type) {
 }
 
 TEST(PngDecoder, DamageToCriticalChunksIsCorruptAndToOthersIsIgnored) {
-  PngSpec s;
+  PngLayout s;
   s.width = 16;
   s.height = 16;
   s.colourType = PNG_COLOR_TYPE_GRAY;

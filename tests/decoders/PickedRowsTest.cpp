@@ -26,7 +26,7 @@ std::vector<Picture> Pictures() {
     pictures.push_back({"JPEG", MakeJpeg(77, 45, kind, 80)});
   }
 
-  PngSpec png;
+  PngLayout png;
   png.width = 23;
   png.height = 19;
   png.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
@@ -36,18 +36,18 @@ std::vector<Picture> Pictures() {
   png.interlaced = true;
   pictures.push_back({"interlaced PNG", MakePng(png)});
 
-  BmpSpec bottomUp;
+  BmpLayout bottomUp;
   bottomUp.width = 6;
   bottomUp.height = 5;
   std::vector<Bytes> rows;
   for (int y = 0; y < 5; ++y) rows.push_back(Bytes(18, static_cast<uint8_t>(y * 40 + 1)));
   bottomUp.pixels = PadRows(rows);
   pictures.push_back({"bottom-up BMP", MakeBmp(bottomUp)});
-  BmpSpec topDown = bottomUp;
+  BmpLayout topDown = bottomUp;
   topDown.height = -5;
   pictures.push_back({"top-down BMP", MakeBmp(topDown)});
   // A delta escape leaves pixels unwritten: they must stay as a full decode leaves them.
-  BmpSpec rle;
+  BmpLayout rle;
   rle.width = 5;
   rle.height = 3;
   rle.bpp = 8;
@@ -56,7 +56,7 @@ std::vector<Picture> Pictures() {
   rle.pixels = {2, 1, 0, 2, 2, 1, 1, 0, 0, 0, 3, 0, 0, 1};
   pictures.push_back({"RLE8 BMP with a delta", MakeBmp(rle)});
 
-  GifSpec gif;
+  GifLayout gif;
   gif.screenWidth = 12;
   gif.screenHeight = 9;
   gif.left = 2;
@@ -74,7 +74,7 @@ std::vector<Picture> Pictures() {
   const Bytes dib = MakeIconDib(2, 2, 8, {{255, 0, 0, 255}, {0, 0, 255, 255}}, {{1, 0}, {0, 1}}, {{0b10000000}, {0}});
   pictures.push_back({"icon with a mask", MakeIcon({{2, 2, 8, dib}})});
 
-  PcxSpec pcx;
+  PcxLayout pcx;
   pcx.width = 6;
   pcx.height = 4;
   pcx.lines.assign(4, Bytes{1, 1, 1, 2, 0xC7, 3});

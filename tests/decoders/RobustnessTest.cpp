@@ -25,19 +25,19 @@ struct Whole {
 };
 
 std::vector<Whole> WholeFiles() {
-  PngSpec png;
+  PngLayout png;
   png.width = 40;
   png.height = 30;
   png.colourType = PNG_COLOR_TYPE_RGB;
   png.interlaced = true;
   for (size_t i = 0; i < size_t{40} * 30 * 3; ++i) png.samples.push_back(static_cast<uint16_t>(i * 31 % 256));
 
-  BmpSpec bmp;
+  BmpLayout bmp;
   bmp.width = 5;
   bmp.height = 3;
   bmp.bpp = 24;
   bmp.pixels = PadRows({Bytes(15, 1), Bytes(15, 2), Bytes(15, 3)});
-  BmpSpec rle;
+  BmpLayout rle;
   rle.width = 4;
   rle.height = 2;
   rle.bpp = 8;
@@ -45,7 +45,7 @@ std::vector<Whole> WholeFiles() {
   rle.palette = {{1, 2, 3, 255}};
   rle.pixels = {4, 0, 0, 0, 4, 0, 0, 1};
 
-  GifSpec gif;
+  GifLayout gif;
   gif.screenWidth = gif.width = 20;
   gif.screenHeight = gif.height = 10;
   gif.globalColours = {{1, 1, 1, 255}, {2, 2, 2, 255}};
@@ -53,7 +53,7 @@ std::vector<Whole> WholeFiles() {
   for (size_t i = 0; i < indices.size(); ++i) indices[i] = static_cast<uint8_t>(i % 3 == 0);
   gif.lzw = LiteralLzw(indices, 2);
 
-  PcxSpec pcx;
+  PcxLayout pcx;
   pcx.width = 6;
   pcx.height = 4;
   pcx.lines.assign(4, Bytes{1, 1, 1, 2, 0xC7, 3});
@@ -125,13 +125,13 @@ TEST(Robustness, CheckRefusesPicturesPastItsPixelCapBeforeReadingThem) {
 // or goes wrong after a few pixels.
 std::vector<Whole> HugeClaims() {
   constexpr uint32_t kSide = 16384;
-  GifSpec gif;
+  GifLayout gif;
   gif.screenWidth = gif.width = kSide;
   gif.screenHeight = gif.height = kSide;
   gif.globalColours = {{1, 2, 3, 255}, {4, 5, 6, 255}};
   gif.lzw = LiteralLzw(std::vector<uint8_t>(40, 1), 2);
 
-  PngSpec png;
+  PngLayout png;
   png.width = png.height = 16;
   png.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
   png.samples.assign(16 * 16 * 4, 7);
@@ -142,7 +142,7 @@ std::vector<Whole> HugeClaims() {
   SetJpegSize(jpeg, kSide, kSide);
   jpeg.resize(JpegScanDataStart(jpeg) + 8);
 
-  BmpSpec rle;
+  BmpLayout rle;
   rle.width = rle.height = kSide;
   rle.bpp = 8;
   rle.compression = 1;

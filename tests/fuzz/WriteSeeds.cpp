@@ -26,7 +26,7 @@ const std::vector<Rgba> kFour{{255, 0, 0, 255}, {0, 255, 0, 255}, {0, 0, 255, 25
 
 Bytes Bmp(int32_t w, int32_t h, uint16_t bpp, Bytes pixels, uint32_t compression = 0,
           std::vector<uint32_t> masks = {}, uint32_t headerSize = 40) {
-  BmpSpec s;
+  BmpLayout s;
   s.width = w;
   s.height = h;
   s.bpp = bpp;
@@ -39,7 +39,7 @@ Bytes Bmp(int32_t w, int32_t h, uint16_t bpp, Bytes pixels, uint32_t compression
 }
 
 Bytes Png(uint32_t w, uint32_t h, int type, int depth, bool interlaced) {
-  PngSpec s;
+  PngLayout s;
   s.width = w;
   s.height = h;
   s.colourType = type;
@@ -97,13 +97,13 @@ int main(int argc, char** argv) {
   Write("ico", "cursor.cur", MakeIcon({{2, 2, 8, dib8}}, true));
   Write("ico", "directory-disagrees.ico", MakeIcon({{16, 16, 8, dib8}}));
 
-  GifSpec gif;
+  GifLayout gif;
   gif.screenWidth = gif.width = 4;
   gif.screenHeight = gif.height = 3;
   gif.globalColours = kFour;
   gif.lzw = LiteralLzw({0, 1, 2, 3, 3, 2, 1, 0, 0, 0, 1, 1}, 2);
   Write("gif", "global.gif", MakeGif(gif));
-  GifSpec local = gif;
+  GifLayout local = gif;
   local.interlaced = true;
   local.transparentIndex = 1;
   local.localColours = {{9, 9, 9, 255}, {1, 1, 1, 255}};
@@ -111,34 +111,34 @@ int main(int argc, char** argv) {
   local.screenWidth = 6;
   local.lzw = LiteralLzw({0, 1, 1, 0, 0, 0, 1, 1, 1, 0, 1, 0}, 2, 5);
   Write("gif", "interlaced-local-transparent.gif", MakeGif(local));
-  GifSpec kwkwk = gif;
+  GifLayout kwkwk = gif;
   kwkwk.width = kwkwk.screenWidth = 3;
   kwkwk.height = kwkwk.screenHeight = 1;
   CodeWriter codes;
   for (unsigned c : {4u, 0u, 6u, 5u}) codes.Add(c, 3);
   kwkwk.lzw = codes.Finish();
   Write("gif", "kwkwk.gif", MakeGif(kwkwk));
-  GifSpec noTable = gif;
+  GifLayout noTable = gif;
   noTable.globalColours.clear();
   noTable.transparentIndex = 2;
   Write("gif", "no-colour-table.gif", MakeGif(noTable));
-  GifSpec shortTable = gif;
+  GifLayout shortTable = gif;
   shortTable.globalColours.resize(2);
   Write("gif", "index-past-table.gif", MakeGif(shortTable));
 
-  PcxSpec pcx;
+  PcxLayout pcx;
   pcx.width = 3;
   pcx.height = 2;
   pcx.lines = {{0, 1, 2, 0}, {3, 3, 200, 0}};
   pcx.palette = kFour;
   Write("pcx", "8bit.pcx", MakePcx(pcx));
-  PcxSpec rgb;
+  PcxLayout rgb;
   rgb.width = 2;
   rgb.height = 2;
   rgb.planes = 3;
   rgb.lines = {{10, 20, 30, 40, 50, 60}, {0xC1, 0xC1, 0xC1, 0xC1, 0xC1, 0xC1}};
   Write("pcx", "24bit.pcx", MakePcx(rgb));
-  PcxSpec mono;
+  PcxLayout mono;
   mono.version = 3;
   mono.bpp = 1;
   mono.width = 10;
