@@ -14,6 +14,7 @@
 // a python3 with PIL. Without --photos, 500 generated photos of 1632 x 1224 are used.
 #include "app/Application.h"
 #include "app/MainWindow.h"
+#include "common/FileBytes.h"
 #include "crop/SourceList.h"
 #include "imaging/MemoryStream.h"
 #include "imaging/decode/PictureDecoder.h"
@@ -72,20 +73,6 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
     DWORD written = 0;
     WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     CloseHandle(file);
-}
-
-std::string ReadFileBytes(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    LARGE_INTEGER size;
-    if (file != INVALID_HANDLE_VALUE && GetFileSizeEx(file, &size)) {
-        bytes.resize(static_cast<size_t>(size.QuadPart));
-        DWORD read = 0;
-        ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &read, nullptr);
-        bytes.resize(read);
-    }
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
-    return bytes;
 }
 
 // A photo-like picture: smooth gradients with some texture, so it compresses as photos do.
@@ -261,7 +248,7 @@ double PillowLoop(const std::string& python, const std::string& work, const std:
     if (process.hThread) CloseHandle(process.hThread);
     // A Unix program gives no handle to wait on: its answer file is the sign it has ended.
     for (int waited = 0; waited < 600000; waited += 20) {
-        const std::string text = ReadFileBytes(answer);
+        const std::string text = ReadWholeFile(answer);
         double seconds = 0;
         if (!text.empty() && std::sscanf(text.c_str(), "%lf %d", &seconds, loaded) == 2) return seconds;
         Sleep(20);
@@ -367,7 +354,7 @@ int main(int argc, char** argv) {
         if (search != INVALID_HANDLE_VALUE) {
             do {
                 if (!(entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-                    photos.push_back({entry.cFileName, ReadFileBytes(photoFolder + "\\" + entry.cFileName)});
+                    photos.push_back({entry.cFileName, ReadWholeFile(photoFolder + "\\" + entry.cFileName)});
             } while (FindNextFileA(search, &entry));
             FindClose(search);
         }

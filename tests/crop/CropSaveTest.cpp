@@ -2,6 +2,7 @@
 // the source goes only when asked and when that is safe.
 #include "CropViewFixture.h"
 
+#include "common/FileBytes.h"
 #include "common/TimeText.h"
 #include "crop/CropSave.h"
 #include "crop/LogPanel.h"
@@ -17,17 +18,6 @@ using croptest::CropViewTest;
 using croptest::Pump;
 using croptest::ReadRendered;
 using croptest::TempFolder;
-
-std::string ReadAll(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
-}
 
 bool IsFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
@@ -76,7 +66,7 @@ TEST_F(CropSaveTest, TheCropIsNamedByThePicturesFirstNamePartAndHoldsTheWholeVie
         Load(c.name);
         SetWindowTextA(C(编辑框_裁剪图片存放路径), storage.Path().c_str());
         Save();
-        const std::string saved = ReadAll(storage.Path() + "\\" + c.file);
+        const std::string saved = ReadWholeFile(storage.Path() + "\\" + c.file);
         ASSERT_EQ(saved.size(), 316u * 372 * 4 + 54);
         EXPECT_EQ(saved.substr(0, 2), "BM");
         EXPECT_EQ(croptest::Le32(saved, 2), 316u * 372 * 4 + 54) << "bfSize";
@@ -96,7 +86,7 @@ TEST_F(CropSaveTest, TheSavedPixelsAreWhatTheViewShowsAfterADragAZoomAndATurn) {
     Click(超级按钮_旋转);
     SetStorage(storage.Path());
     Save();
-    const croptest::Rendered saved = ReadRendered(ReadAll(storage.Path() + "\\moved.jpg"));
+    const croptest::Rendered saved = ReadRendered(ReadWholeFile(storage.Path() + "\\moved.jpg"));
     const croptest::Rendered shown = RenderAll();
     ASSERT_EQ(saved.width, 316);
     EXPECT_EQ(saved.pixels, shown.pixels);
@@ -109,7 +99,7 @@ TEST_F(CropSaveTest, TheSavedPixelsAreWhatTheViewShowsAfterADragAZoomAndATurn) {
 TEST_F(CropSaveTest, NothingLoadedYetSavesThePlaceholderAsTheViewDrawsIt) {
     SetStorage(storage.Path());
     Save();
-    const std::string saved = ReadAll(storage.Path() + "\\.jpg");
+    const std::string saved = ReadWholeFile(storage.Path() + "\\.jpg");
     EXPECT_EQ(saved, View().RenderRegion(0, 0, 316, 372, View().BackgroundColor()));
     EXPECT_EQ(Said(), "保存成功");
 }
@@ -119,7 +109,7 @@ TEST_F(CropSaveTest, AFileOfTheSameNameIsOverwrittenWithoutAsking) {
     const std::string earlier = storage.File("same.jpg", "an earlier crop");
     SetStorage(storage.Path() + "\\");  // a folder given with its separator takes no second one
     Save();
-    EXPECT_EQ(ReadAll(earlier).size(), 316u * 372 * 4 + 54);
+    EXPECT_EQ(ReadWholeFile(earlier).size(), 316u * 372 * 4 + 54);
     EXPECT_EQ(messages.size(), 1u) << "no question, only the result";
     EXPECT_EQ(Said(), "保存成功");
 }
@@ -184,7 +174,7 @@ TEST_F(CropSaveTest, AWriteThatFailsKeepsTheEarlierFileAndTheSource) {
         EXPECT_EQ(LogLines(), std::vector<std::string>{" 保存图片失败"});
         EXPECT_TRUE(IsFile(source)) << "nothing is deleted after a failed write";
         if (IsFile(target)) {
-            EXPECT_EQ(ReadAll(target), "the earlier crop");
+            EXPECT_EQ(ReadWholeFile(target), "the earlier crop");
             SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(target.c_str());
         } else {
@@ -210,7 +200,7 @@ TEST_F(CropSaveTest, ACropWrittenOverItsOwnSourceIsKept) {
         TickDeletion(true);
         Save();
         EXPECT_EQ(Said(), "保存成功");
-        EXPECT_EQ(ReadAll(source).size(), 316u * 372 * 4 + 54) << "the crop replaced the source and stays";
+        EXPECT_EQ(ReadWholeFile(source).size(), 316u * 372 * 4 + 54) << "the crop replaced the source and stays";
     }
 }
 

@@ -94,7 +94,7 @@ protected:
         EXPECT_EQ(messages.back().caption, "信息：");
         EXPECT_EQ(messages.back().style, kInfoStyle);
         EXPECT_TRUE(FileIsThere(expectedFile)) << expectedFile;
-        return ReadFileBytes(expectedFile);
+        return ReadWholeFile(expectedFile);
     }
 };
 
@@ -172,7 +172,7 @@ TEST_F(FailureListTest, AWriteThatFailsHalfWayKeepsTheEarlierList) {
     ASSERT_TRUE(menu.shown);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "文件写入失败：" + list);
-    EXPECT_EQ(ReadFileBytes(list), "the earlier list\r\n") << "the earlier list is whole";
+    EXPECT_EQ(ReadWholeFile(list), "the earlier list\r\n") << "the earlier list is whole";
 }
 
 TEST_F(FailureListTest, TheFolderIsTakenWhereTheShellOrTheProgramSaysAndADoubleByteEndGetsItsBackslash) {

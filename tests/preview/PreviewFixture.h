@@ -2,6 +2,7 @@
 // The real main window on the page "校验图片" with files scanned into the record grid, the grid
 // clicked as a mouse would, the pop-up menu "参数" answered from the keyboard, the desktop folder
 // redirected and the drawing panel's pixels read back.
+#include "common/FileBytes.h"
 #include "ui/Controls.h"
 #include "verify/FailureExport.h"
 #include "verify/RecordGrid.h"
@@ -29,17 +30,6 @@ inline std::string Fixture(const std::string& name) {
     for (char& c : path)
         if (c == '/') c = '\\';
     return path;
-}
-
-inline std::string ReadFileBytes(const std::string& path) {
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char buffer[65536];
-    DWORD read = 0;
-    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read) bytes.append(buffer, read);
-    CloseHandle(file);
-    return bytes;
 }
 
 inline bool FileIsThere(const std::string& path) {

@@ -139,7 +139,7 @@ TEST_F(PreviewTest, AFileThatIsNoPictureShowsThePlaceholderWrittenToTheProgramFo
         EXPECT_EQ(TextOf(C(标签_标识)), std::string("[ ") + name + " ]非图片文件");
         EXPECT_EQ(GetLabelTextColor(C(标签_标识)), kRed);
         EXPECT_EQ(TextOf(C(标签_分辨率)), "0*0");
-        EXPECT_EQ(ReadFileBytes(placeholderFile), placeholder) << "tmp.jpg holds the PNG bytes unchanged";
+        EXPECT_EQ(ReadWholeFile(placeholderFile), placeholder) << "tmp.jpg holds the PNG bytes unchanged";
         const std::vector<COLORREF> after = PanelSamples();
         EXPECT_NE(after, before) << "the panel changed";
         if (placeholderShown.empty()) placeholderShown = after;

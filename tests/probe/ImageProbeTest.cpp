@@ -1,13 +1,13 @@
 #include "imaging/ImageProbe.h"
 
+#include "common/FileBytes.h"
+
 #include "imaging/GifColourTable.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
@@ -21,13 +21,6 @@ std::string Fixture(const std::string& name) {
     return path;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 struct Picture {
     const char* file;
     int width, height;
@@ -39,7 +32,7 @@ const Picture kPictures[] = {
 
 TEST(ImageProbe, MeasuresThePicturesContent) {
     for (const Picture& p : kPictures) {
-        const std::string bytes = ReadAll(Fixture(p.file));
+        const std::string bytes = ReadWholeFile(Fixture(p.file));
         ASSERT_FALSE(bytes.empty()) << p.file;
         EXPECT_EQ(ProbeImageWidth(bytes), p.width) << p.file;
         EXPECT_EQ(ProbeImageHeight(bytes), p.height) << p.file;
@@ -81,7 +74,7 @@ TEST(ImageProbe, AShortJpegWithABogusSegmentLengthMeasuresAsNothingEveryTime) {
 // GDI+ under Wine faults on a GIF with no colour table at all; given one, it measures the sides.
 TEST(ImageProbe, AGifWithoutAnyColourTableIsMeasuredWithoutAFault) {
     const std::string path = Fixture("../fuzz/corpus/gif/no-colour-table.gif");
-    const std::string gif89 = ReadAll(path);
+    const std::string gif89 = ReadWholeFile(path);
     ASSERT_TRUE(GifLacksGlobalColourTable(gif89));
     std::string gif87 = gif89;
     gif87[4] = '7';
@@ -94,7 +87,7 @@ TEST(ImageProbe, AGifWithoutAnyColourTableIsMeasuredWithoutAFault) {
 }
 
 TEST(GifColourTable, OnlyAGifWithoutAGlobalTableIsGivenOne) {
-    const std::string tableless = ReadAll(Fixture("../fuzz/corpus/gif/no-colour-table.gif"));
+    const std::string tableless = ReadWholeFile(Fixture("../fuzz/corpus/gif/no-colour-table.gif"));
     const std::string mended = WithGlobalColourTable(tableless);
     ASSERT_EQ(mended.size(), tableless.size() + 768);
     EXPECT_EQ(mended.substr(0, 10), tableless.substr(0, 10)) << "signature and sides";
@@ -104,8 +97,8 @@ TEST(GifColourTable, OnlyAGifWithoutAGlobalTableIsGivenOne) {
     EXPECT_FALSE(GifLacksGlobalColourTable(mended));
 
     const std::string untouched[] = {
-        ReadAll(Fixture("probe-6x3.gif")),  // has its table
-        ReadAll(Fixture("probe-7x5.png")),
+        ReadWholeFile(Fixture("probe-6x3.gif")),  // has its table
+        ReadWholeFile(Fixture("probe-7x5.png")),
         tableless.substr(0, 12),            // too short for the screen descriptor
         std::string("GIF88a") + tableless.substr(6),
         "",
@@ -134,8 +127,8 @@ struct Content {
     std::string what, bytes;
 };
 std::vector<Content> MixedContents() {
-    const std::string photo = ReadAll(Fixture("verify-640x480.jpg"));
-    const std::string png = ReadAll(Fixture("verify-500x500.png"));
+    const std::string photo = ReadWholeFile(Fixture("verify-640x480.jpg"));
+    const std::string png = ReadWholeFile(Fixture("verify-500x500.png"));
     std::vector<Content> contents = {
         {"photo", photo},
         {"png", png},
@@ -147,7 +140,7 @@ std::vector<Content> MixedContents() {
         {"empty", ""},
         {"text naming a picture", Fixture("probe-9x4.jpg")},
     };
-    for (const Picture& p : kPictures) contents.push_back({p.file, ReadAll(Fixture(p.file))});
+    for (const Picture& p : kPictures) contents.push_back({p.file, ReadWholeFile(Fixture(p.file))});
     return contents;
 }
 
@@ -189,7 +182,7 @@ TEST(ImageProbe, ThreadsProbingAtOnceGetWhatOneThreadGets) {
 }
 
 TEST(ImageProbe, WhileGdiplusCannotStartEveryProbeGivesZeroAndAfterwardsMeasuresAgain) {
-    const std::string png = ReadAll(Fixture("probe-7x5.png"));
+    const std::string png = ReadWholeFile(Fixture("probe-7x5.png"));
     const std::string named = Fixture("probe-9x4.jpg");
     ASSERT_EQ(ProbeImageWidth(png), 7);  // started and kept
 
@@ -210,7 +203,7 @@ TEST(ImageProbe, WhileGdiplusCannotStartEveryProbeGivesZeroAndAfterwardsMeasures
 }
 
 TEST(ImageProbe, AShutDownAtTheEndLeavesTheNextProbeToStartAgain) {
-    const std::string png = ReadAll(Fixture("probe-7x5.png"));
+    const std::string png = ReadWholeFile(Fixture("probe-7x5.png"));
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(ProbeImageSize(png).height, 5);
         ShutDownImageProbes();
