@@ -1,6 +1,7 @@
 #include "crop/CropViewPage.h"
 
 #include "common/FileBytes.h"
+#include "common/ProgramResource.h"
 #include "concurrency/ProcessObjects.h"
 #include "crop/CropView.h"
 #include "crop/FileDropTarget.h"
@@ -78,15 +79,7 @@ CropViewState& TheCropViewState() {
     return state;
 }
 
-std::string CropViewPlaceholderBytes() {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, "CROP_PLACEHOLDER", RT_RCDATA);
-    if (found == nullptr) return {};
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (data == nullptr) return {};
-    return std::string(static_cast<const char*>(data), SizeofResource(module, found));
-}
+std::string CropViewPlaceholderBytes() { return ProgramResourceBytes("CROP_PLACEHOLDER"); }
 
 void SetUpCropView(PageHost& host) {
     CropViewState& state = TheCropViewState();

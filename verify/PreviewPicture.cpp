@@ -2,6 +2,7 @@
 
 #include "common/FileBytes.h"
 #include "common/ProgramFolder.h"
+#include "common/ProgramResource.h"
 #include "imaging/ImageProbe.h"
 #include "imaging/decode/PictureDecoder.h"
 #include "ui/Controls.h"
@@ -45,15 +46,7 @@ void SetCaption(HWND label, const std::string& text, COLORREF color) {
 }
 }  // namespace
 
-std::string PlaceholderPictureBytes() {
-    HMODULE module = GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(module, "PLACEHOLDER", RT_RCDATA);
-    if (found == nullptr) return {};
-    HGLOBAL loaded = LoadResource(module, found);
-    const void* data = loaded ? LockResource(loaded) : nullptr;
-    if (data == nullptr) return {};
-    return std::string(static_cast<const char*>(data), SizeofResource(module, found));
-}
+std::string PlaceholderPictureBytes() { return ProgramResourceBytes("PLACEHOLDER"); }
 
 std::string PlaceholderFilePath() { return ProgramFolder() + "\\tmp.jpg"; }
 
